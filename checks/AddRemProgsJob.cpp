@@ -1,0 +1,9 @@
+#include "checks/AddRemProgsJob.h"
+
+namespace velk {
+
+AddRemProgsJob::AddRemProgsJob() {}
+
+void AddRemProgsJob::Scan(ScanStatus*, ProblemList*) {}
+
+} // namespace velk

@@ -1,0 +1,9 @@
+#include "checks/HelpresJob.h"
+
+namespace velk {
+
+HelpresJob::HelpresJob() {}
+
+void HelpresJob::Scan(ScanStatus*, ProblemList*) {}
+
+} // namespace velk

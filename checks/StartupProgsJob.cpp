@@ -1,0 +1,9 @@
+#include "checks/StartupProgsJob.h"
+
+namespace velk {
+
+StartupProgsJob::StartupProgsJob() {}
+
+void StartupProgsJob::Scan(ScanStatus*, ProblemList*) {}
+
+} // namespace velk

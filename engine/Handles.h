@@ -1,0 +1,142 @@
+// One move-only owner per kind of Win32 handle, so that no path leaks one.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <utility>
+
+// The predefined roots are negative 32-bit values; sign extension gives the same
+// HKEY in a 64-bit build as the Windows headers define.
+inline HKEY RootKeyHandle(uint32_t root) {
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<int32_t>(root)));
+}
+
+template <typename Traits> class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : m_handle(handle) {}
+    ~UniqueHandle() { Reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Type Get() const { return m_handle; }
+    bool Valid() const { return m_handle != Traits::Empty(); }
+    explicit operator bool() const { return Valid(); }
+
+    Type Release() {
+        Type handle = m_handle;
+        m_handle = Traits::Empty();
+        return handle;
+    }
+    void Reset(Type handle = Traits::Empty()) {
+        if (Valid())
+            Traits::Close(m_handle);
+        m_handle = handle;
+    }
+    // For out parameters: closes what is held, then hands out the slot.
+    Type* Put() {
+        Reset();
+        return &m_handle;
+    }
+
+private:
+    Type m_handle = Traits::Empty();
+};
+
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { RegCloseKey(h); }
+};
+struct FileTraits {
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { CloseHandle(h); }
+};
+struct FindTraits {
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { FindClose(h); }
+};
+struct KernelTraits {
+    using Type = HANDLE;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { CloseHandle(h); }
+};
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
+};
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { DeleteDC(h); }
+};
+
+using FileHandle = UniqueHandle<FileTraits>;   // empty is INVALID_HANDLE_VALUE
+using FindHandle = UniqueHandle<FindTraits>;   // FindFirstFileA's handle
+using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// A registry key; the roots themselves are never owned.
+class RegKey : public UniqueHandle<RegKeyTraits> {
+public:
+    RegKey() = default;
+    bool Open(HKEY parent, const char* path, REGSAM access) {
+        return RegOpenKeyExA(parent, path, 0, access, Put()) == ERROR_SUCCESS;
+    }
+    bool Open(uint32_t root, const char* path, REGSAM access) {
+        return Open(RootKeyHandle(root), path, access);
+    }
+    // Opens, or creates with every missing key above it.
+    bool Create(HKEY parent, const char* path, REGSAM access) {
+        return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                               Put(), nullptr) == ERROR_SUCCESS;
+    }
+    bool Create(uint32_t root, const char* path, REGSAM access) {
+        return Create(RootKeyHandle(root), path, access);
+    }
+};
+
+// Puts an object into a DC and puts the previous one back on scope exit.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (m_previous)
+            SelectObject(m_dc, m_previous);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+// BeginPaint/EndPaint as one scope.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) : m_hwnd(hwnd) { m_dc = BeginPaint(hwnd, &m_ps); }
+    ~PaintScope() { EndPaint(m_hwnd, &m_ps); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return m_dc; }
+    const RECT& Area() const { return m_ps.rcPaint; }
+
+private:
+    HWND m_hwnd;
+    PAINTSTRUCT m_ps{};
+    HDC m_dc;
+};

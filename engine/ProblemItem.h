@@ -1,0 +1,37 @@
+// The problem record every check produces and the scan's shared status.
+// No windows.h here: the backup decoder builds natively on it too.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Predefined roots as they travel in memory and in backup files.
+constexpr uint32_t kRootClassesRoot = 0x80000000u;
+constexpr uint32_t kRootCurrentUser = 0x80000001u;
+constexpr uint32_t kRootLocalMachine = 0x80000002u;
+
+constexpr int32_t kKindValue = 0;
+constexpr int32_t kKindKey = 1;
+
+struct ProblemItem {
+    uint32_t rootKey = 0;
+    std::string keyPath;
+    std::string itemName;
+    std::string description;
+    std::string locationText;
+    std::string dataText;
+    int32_t jobId = 0;
+    int32_t backupOffset = 0;
+    int32_t kind = kKindValue;
+    bool selected = true;
+};
+
+using ProblemList = std::vector<ProblemItem>;
+
+struct ScanStatus {
+    int32_t problemCount = 0;
+    // Written by the UI thread while the worker reads it.
+    std::atomic<bool> stopRequested{false};
+};

@@ -1,0 +1,41 @@
+// Redirects HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT to scratch
+// keys for the life of the object, so that nothing a test does reaches a real root.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class RegistrySandbox {
+public:
+    RegistrySandbox();
+    ~RegistrySandbox();
+    RegistrySandbox(const RegistrySandbox&) = delete;
+    RegistrySandbox& operator=(const RegistrySandbox&) = delete;
+
+    bool Active() const { return m_active; }
+    // Where the roots really live, under the real HKEY_CURRENT_USER.
+    const std::string& ScratchPath() const { return m_scratch; }
+
+private:
+    std::string m_scratch;
+    HKEY m_roots[3] = {};
+    bool m_active = false;
+};
+
+// Planting and reading entries, by root value as the product names them.
+bool PutValue(uint32_t root, const std::string& path, const std::string& name, DWORD type,
+              const void* data, DWORD size);
+bool PutString(uint32_t root, const std::string& path, const std::string& name,
+               const std::string& text, DWORD type = REG_SZ);
+bool PutDword(uint32_t root, const std::string& path, const std::string& name, DWORD value);
+bool PutKey(uint32_t root, const std::string& path);
+bool KeyExists(uint32_t root, const std::string& path);
+bool ValueExists(uint32_t root, const std::string& path, const std::string& name);
+bool RemoveTree(uint32_t root, const std::string& path);
+
+// Every key, value name, type and data byte below root\path, in a canonical text
+// form (sorted), so two dumps compare equal exactly when the trees do.
+std::string DumpTree(uint32_t root, const std::string& path);
