@@ -1,9 +1,57 @@
 #include "checks/AddRemProgsJob.h"
 
+#include "checks/RegistryWalk.h"
+#include "engine/ParsedCommandLine.h"
+#include "engine/PathRules.h"
+
+#include <utility>
+
 namespace velk {
 
-AddRemProgsJob::AddRemProgsJob() {}
+namespace {
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+const char kInvalidEntry[] = "添加/删除 项目无效。";
+} // namespace
 
-void AddRemProgsJob::Scan(ScanStatus*, ProblemList*) {}
+AddRemProgsJob::AddRemProgsJob() {
+    name = "添加/删除 程序";
+    description = "可以使用强大的 Velk Clearway 技术进行无效程序项目搜索。";
+    iconId = 122;
+}
+
+void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
+    auto testUninstall = [&](const char* subkey, const char* command) {
+        if (!CommandLineTargetMissing(command)) return;
+        ProblemItem item;
+        item.rootKey = kRootLocalMachine;
+        item.keyPath = kUninstallKey;
+        item.itemName = subkey;
+        item.description = kInvalidEntry;
+        item.locationText = kUninstallKey;
+        item.dataText = std::string(subkey) + " = " + command;
+        item.kind = kKindKey;
+        Report(status, items, std::move(item));
+    };
+    WalkSubkeys({kRootLocalMachine, kUninstallKey, nullptr, "UninstallString", status},
+                testUninstall);
+
+    if (status->stopRequested) return;
+
+    DriveTypeCache drives;
+    auto testFolder = [&](const char* folder, const char*) {
+        if (!IsMissingFixedPath(folder, drives)) return;
+        ProblemItem item;
+        item.rootKey = kRootLocalMachine;
+        item.keyPath = kFoldersKey;
+        item.itemName = folder;
+        item.description = kInvalidEntry;
+        item.locationText = kFoldersKey;
+        item.dataText = folder;
+        item.kind = kKindValue;
+        Report(status, items, std::move(item));
+    };
+    WalkValues(kRootLocalMachine, kFoldersKey, ValueRead::NameOnly, testFolder);
+}
 
 } // namespace velk

@@ -1,9 +1,42 @@
 #include "checks/CustomControlsJob.h"
 
+#include "checks/RegistryWalk.h"
+#include "engine/PathRules.h"
+
+#include <utility>
+
 namespace velk {
 
-CustomControlsJob::CustomControlsJob() {}
+namespace {
+const char kClassesKey[] = "CLSID";
+const char kServerFormat[] = "CLSID\\%s\\InprocServer32";
+} // namespace
 
-void CustomControlsJob::Scan(ScanStatus*, ProblemList*) {}
+CustomControlsJob::CustomControlsJob() {
+    name = "自定义控制器";
+    description = "扫描到在你的系统中一个无效的控制器。";
+    iconId = 117;
+}
+
+void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
+    DriveTypeCache drives;
+    char serverKey[kRegTextSize];
+    auto test = [&](const char* classId, const char* server) {
+        if (!IsMissingFixedPath(server, drives)) return;
+        // The server key the walk opened, for the location (it fitted there).
+        if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
+        ProblemItem item;
+        item.rootKey = kRootClassesRoot;
+        item.keyPath = kClassesKey;
+        item.itemName = classId;
+        item.description = "自定义控制器无效。";
+        item.locationText = std::string("HKEY_CLASSES_ROOT\\") + serverKey;
+        item.dataText = std::string("(Default) = ") + server;
+        // The whole class goes, not only its server key.
+        item.kind = kKindKey;
+        Report(status, items, std::move(item));
+    };
+    WalkSubkeys({kRootClassesRoot, kClassesKey, kServerFormat, nullptr, status}, test);
+}
 
 } // namespace velk

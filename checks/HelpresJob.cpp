@@ -1,9 +1,52 @@
 #include "checks/HelpresJob.h"
 
+#include "checks/RegistryWalk.h"
+#include "engine/PathRules.h"
+
+#include <cstdio>
+#include <utility>
+
 namespace velk {
 
-HelpresJob::HelpresJob() {}
+namespace {
+const char kHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\Help";
+const char kHtmlHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
+} // namespace
 
-void HelpresJob::Scan(ScanStatus*, ProblemList*) {}
+HelpresJob::HelpresJob() {
+    name = "帮助和资源";
+    description = "在你的系统中执行基本的帮助和资源检查。";
+    iconId = 108;
+}
+
+void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
+    DriveTypeCache drives;
+    char filePath[kRegTextSize];
+    const char* keyPath = nullptr;
+
+    // Each value names a help file; its data is the folder the file lies in.
+    auto test = [&](const char* fileName, const char* folder) {
+        const char* separator = folder[0] && !EndsWithBackslash(folder) ? "\\" : "";
+        int length =
+            std::snprintf(filePath, sizeof filePath, "%s%s%s", folder, separator, fileName);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof filePath) return;
+        if (!IsMissingFixedPath(filePath, drives)) return;
+        ProblemItem item;
+        item.rootKey = kRootLocalMachine;
+        item.keyPath = keyPath;
+        item.itemName = fileName;
+        item.description = std::string("帮助文件 ") + fileName + " 不存在";
+        item.locationText = std::string("HKEY_LOCAL_MACHINE\\") + keyPath;
+        item.dataText = std::string(fileName) + " = " + folder + separator;
+        item.kind = kKindValue;
+        Report(status, items, std::move(item));
+    };
+
+    for (const char* pass : {kHelpKey, kHtmlHelpKey}) {
+        if (status->stopRequested) return;
+        keyPath = pass;
+        WalkValues(kRootLocalMachine, keyPath, ValueRead::Text, test);
+    }
+}
 
 } // namespace velk

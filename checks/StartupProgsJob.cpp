@@ -1,9 +1,47 @@
 #include "checks/StartupProgsJob.h"
 
+#include "checks/RegistryWalk.h"
+#include "engine/PathRules.h"
+
+#include <cstring>
+#include <utility>
+
 namespace velk {
 
-StartupProgsJob::StartupProgsJob() {}
+namespace {
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+}
 
-void StartupProgsJob::Scan(ScanStatus*, ProblemList*) {}
+StartupProgsJob::StartupProgsJob() {
+    name = "启动程序";
+    description = "在你的系统执行基本的注册表完整性检查。";
+    iconId = 121;
+}
+
+void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
+    DriveTypeCache drives;
+    char program[kRegTextSize];
+    auto test = [&](const char* valueName, const char* text) {
+        if (!IsMissingFixedPath(text, drives)) return;
+        // A command with arguments names nothing as a whole; what matters is whether
+        // the program it runs is still there.
+        size_t length = ProgramPathLength(text);
+        if (text[length] != 0) {
+            std::memcpy(program, text, length);
+            program[length] = 0;
+            if (!IsMissingFixedPath(program, drives)) return;
+        }
+        ProblemItem item;
+        item.rootKey = kRootLocalMachine;
+        item.keyPath = kRunKey;
+        item.itemName = valueName;
+        item.description = "值无效。";
+        item.locationText = kRunKey;
+        item.dataText = std::string(valueName) + " = " + text;
+        item.kind = kKindValue;
+        Report(status, items, std::move(item));
+    };
+    WalkValues(kRootLocalMachine, kRunKey, ValueRead::Text, test);
+}
 
 } // namespace velk

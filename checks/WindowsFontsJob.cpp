@@ -1,9 +1,60 @@
 #include "checks/WindowsFontsJob.h"
 
+#include "checks/RegistryWalk.h"
+#include "engine/PathRules.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <utility>
+
 namespace velk {
 
-WindowsFontsJob::WindowsFontsJob() {}
+namespace {
 
-void WindowsFontsJob::Scan(ScanStatus*, ProblemList*) {}
+const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+
+// A bare file name lies in the fonts folder; false when that cannot be told or the
+// joined path would not fit.
+bool FontsFolderPath(const char* fileName, char (&path)[kRegTextSize]) {
+    UINT length = GetWindowsDirectoryA(path, kRegTextSize);
+    if (length == 0 || length >= kRegTextSize) return false;
+    if (EndsWithBackslash(path)) path[--length] = 0;
+    int added = std::snprintf(path + length, kRegTextSize - length, "\\FONTS\\%s", fileName);
+    return added >= 0 && static_cast<size_t>(added) < kRegTextSize - length;
+}
+
+} // namespace
+
+WindowsFontsJob::WindowsFontsJob() {
+    name = "Windows 字体";
+    description = "扫描在 Windows 字体中的旧记录。";
+    iconId = 119;
+}
+
+void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
+    DriveTypeCache drives;
+    char joined[kRegTextSize];
+    auto test = [&](const char* fontName, const char* text) {
+        // Anything that looks like a path is taken as one, so a font on a CD or a
+        // network drive is left alone rather than looked for in the fonts folder.
+        const char* fontPath = text;
+        if (!StartsWithDrivePrefix(text) && text[0] != '\\') {
+            if (!FontsFolderPath(text, joined)) return;
+            fontPath = joined;
+        }
+        if (!IsMissingFixedPath(fontPath, drives)) return;
+        ProblemItem item;
+        item.rootKey = kRootLocalMachine;
+        item.keyPath = kFontsKey;
+        item.itemName = fontName;
+        item.description = "字体项目无效";
+        item.locationText = std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey;
+        item.dataText = std::string(fontName) + " = " + text;
+        item.kind = kKindValue;
+        Report(status, items, std::move(item));
+    };
+    WalkValues(kRootLocalMachine, kFontsKey, ValueRead::Text, test);
+}
 
 } // namespace velk
