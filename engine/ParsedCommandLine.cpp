@@ -1,9 +1,212 @@
 #include "engine/ParsedCommandLine.h"
 
+#include "engine/Handles.h"
+#include "engine/PathRules.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+#include <initializer_list>
+
 namespace {
+
 ParsedCommandLine g_parsed;
+
+const char* const kDataFileSuffixes[] = {"isu", "log", "ini"};
+
+// Spaces, control bytes and every byte from 0x80 up, so a double-byte character
+// outside quotation marks ends a piece.
+bool IsBlank(char c) {
+    return static_cast<signed char>(c) <= 0x20;
 }
 
-bool CommandLineTargetMissing(const char*) { return false; }
-bool ParsedTargetsMissing() { return false; }
-const ParsedCommandLine& LastParsedCommandLine() { return g_parsed; }
+bool IsGbkLeadByte(char c) {
+    unsigned char b = static_cast<unsigned char>(c);
+    return b >= 0x81 && b <= 0xFE;
+}
+
+// Strictly longer than the suffix, so "ini" alone is no data file.
+bool EndsWithSuffix(const char* text, size_t length) {
+    if (length <= 3) return false;
+    for (const char* suffix : kDataFileSuffixes)
+        if (std::memcmp(text + length - 3, suffix, 3) == 0) return true;
+    return false;
+}
+
+bool IsDataFilePath(const char* text, size_t length) {
+    return StartsWithDrivePrefix(text) && EndsWithSuffix(text, length);
+}
+
+bool IsDataFilePath(const char* text) {
+    return IsDataFilePath(text, std::strlen(text));
+}
+
+// Copies text lower-cased into buffer and returns its length, or size when it does not
+// fit. A trail byte in A to Z is part of its character and stays as it is: changed,
+// it would name another file.
+size_t CopyLowerCase(const char* text, char* buffer, size_t size) {
+    size_t n = 0;
+    while (text[n]) {
+        if (n + 1 >= size) return size;
+        char c = text[n];
+        if (IsGbkLeadByte(c) && text[n + 1]) {
+            if (n + 2 >= size) return size;
+            buffer[n] = c;
+            buffer[n + 1] = text[n + 1];
+            n += 2;
+            continue;
+        }
+        buffer[n++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+void AddDataFile(ParsedCommandLine& parsed, const char* path) {
+    // The record holds 256; no line that fits the buffer can name more.
+    if (parsed.dataFileCount < kMaxDataFiles) parsed.dataFiles[parsed.dataFileCount++] = path;
+}
+
+// The text between the first two marks of the token, the closing one cut off; null
+// without a pair.
+char* CutQuoted(char* token, char mark) {
+    char* open = std::strchr(token, mark);
+    if (!open) return nullptr;
+    char* close = std::strchr(open + 1, mark);
+    if (!close) return nullptr;
+    *close = 0;
+    return open + 1;
+}
+
+void TakeToken(ParsedCommandLine& parsed, char* token) {
+    for (char mark : {'"', '\''}) {
+        const char* candidate = CutQuoted(token, mark);
+        if (candidate && IsDataFilePath(candidate)) {
+            AddDataFile(parsed, candidate);
+            return;
+        }
+    }
+}
+
+// Cuts the arguments at blanks outside double quotation marks. Each token is taken as
+// soon as it is cut: taking it writes only inside it.
+void SplitArguments(ParsedCommandLine& parsed, char* rest, size_t length) {
+    char* token = rest;
+    bool quoted = false;
+    size_t i = 0;
+    while (i < length) {
+        char c = rest[i];
+        if (c == '"') {
+            quoted = !quoted;
+            ++i;
+            continue;
+        }
+        if (quoted || !IsBlank(c)) {
+            ++i;
+            continue;
+        }
+        rest[i++] = 0;
+        TakeToken(parsed, token);
+        token = nullptr;
+        while (i < length && IsBlank(rest[i]))
+            ++i;
+        if (i < length) {
+            // The byte that opens a token is not looked at, a quotation mark included.
+            token = rest + i;
+            ++i;
+        }
+    }
+    if (token) TakeToken(parsed, token);
+}
+
+void TakeArguments(ParsedCommandLine& parsed, char* rest, size_t length) {
+    if (IsDataFilePath(rest, length)) {
+        AddDataFile(parsed, rest);
+        return;
+    }
+    // "-f" and an unquoted path: the path runs to the end, blanks and all. Splitting
+    // it would test "c:\program" instead of the file.
+    if (length > 2 && rest[0] == '-' && rest[1] == 'f' && IsDataFilePath(rest + 2, length - 2)) {
+        AddDataFile(parsed, rest + 2);
+        return;
+    }
+    SplitArguments(parsed, rest, length);
+}
+
+// Sets the program path and returns where its arguments start.
+size_t CutProgramPath(ParsedCommandLine& parsed, size_t n, size_t p) {
+    char* buffer = parsed.buffer;
+    if (buffer[p] == '"') {
+        parsed.programPath = buffer + p + 1;
+        char* close = std::strchr(buffer + p + 1, '"');
+        if (!close) return n;
+        *close = 0;
+        return static_cast<size_t>(close - buffer) + 1;
+    }
+    parsed.programPath = buffer + p;
+    if (n - p >= 4 && StartsWithDrivePrefix(buffer + p)) {
+        const char* extension = std::strstr(buffer + p + 3, ".exe");
+        if (!extension) extension = std::strstr(buffer + p + 3, ".bat");
+        if (!extension) return p; // the split below ends the program path at its first blank
+        size_t end = static_cast<size_t>(extension - buffer) + 4;
+        buffer[end] = 0;
+        return end;
+    }
+    size_t end = p;
+    while (end < n && !IsBlank(buffer[end]))
+        ++end;
+    buffer[end] = 0;
+    return end;
+}
+
+bool FileFound(const char* path) {
+    WIN32_FIND_DATAA found;
+    FindHandle find(FindFirstFileA(path, &found));
+    return find.Valid();
+}
+
+} // namespace
+
+bool CommandLineTargetMissing(const char* text) {
+    ParsedCommandLine& parsed = g_parsed;
+    parsed.ready = false;
+    parsed.programPath = nullptr;
+    parsed.dataFileCount = 0;
+    parsed.buffer[0] = 0;
+    if (!text || !*text) return false;
+    size_t n = CopyLowerCase(text, parsed.buffer, sizeof parsed.buffer);
+    if (n >= sizeof parsed.buffer) {
+        // Callers read into 2048 bytes and never pass more; a longer text is not parsed.
+        parsed.buffer[0] = 0;
+        return false;
+    }
+    size_t p = 0;
+    while (p < n && IsBlank(parsed.buffer[p]))
+        ++p;
+    if (p == n) return false;
+    size_t rest = CutProgramPath(parsed, n, p);
+    while (rest < n && IsBlank(parsed.buffer[rest]))
+        ++rest;
+    if (rest < n) TakeArguments(parsed, parsed.buffer + rest, n - rest);
+    parsed.ready = true;
+    return ParsedTargetsMissing();
+}
+
+bool ParsedTargetsMissing() {
+    const ParsedCommandLine& parsed = g_parsed;
+    if (!parsed.ready) return false;
+    const char* program = parsed.programPath;
+    if (!program || !*program) return true;
+    bool found = IsDataFilePath(program)
+                     ? FileFound(program)
+                     : SearchPathA(nullptr, program, ".exe", 0, nullptr, nullptr) != 0;
+    if (!found) return true;
+    for (int32_t i = 0; i < parsed.dataFileCount; ++i)
+        if (!FileFound(parsed.dataFiles[i])) return true;
+    return false;
+}
+
+const ParsedCommandLine& LastParsedCommandLine() {
+    return g_parsed;
+}

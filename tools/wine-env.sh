@@ -7,7 +7,7 @@ export WINEPREFIX=$TW_BUILD/wineprefix
 export WINEDEBUG=-all
 TW_WINE="$TW_ROOT/tools/wine-exec.sh"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-TW_PACKAGES="g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-wqy-microhei imagemagick googletest cmake clang libclang-rt-14-dev"
+TW_PACKAGES="locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-wqy-microhei imagemagick googletest cmake clang libclang-rt-14-dev"
 
 tw_install_packages() {
     local missing=""
@@ -18,6 +18,14 @@ tw_install_packages() {
         echo "== installing:$missing"
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+    fi
+    # Wine converts file names through the Unix locale: without zh_CN.UTF-8 a GBK name
+    # such as a backup's cannot be created at all.
+    if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+        echo "== generating the zh_CN.UTF-8 locale"
+        sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+        locale-gen >/dev/null
     fi
 }
 

@@ -1,0 +1,45 @@
+// Console diagnostic: runs the nine jobs over this machine's registry, as the
+// progress page's worker does, and prints what they find as UTF-8.
+#include "engine/JobEnumerator.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::string& gbk) {
+    if (gbk.empty())
+        return gbk;
+    int wide = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &w[0], wide);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+} // namespace
+
+int main() {
+    JobEnumerator jobs;
+    ScanStatus status;
+    ProblemList items;
+    for (velk::Job* job : jobs) {
+        size_t first = items.size();
+        status.problemCount = 0;
+        job->Scan(&status, &items);
+        std::printf("== %s: %d\n", Utf8(job->name).c_str(), status.problemCount);
+        for (size_t i = first; i < items.size(); ++i) {
+            const ProblemItem& it = items[i];
+            std::printf("%d\t%d\t%08X\t%s\t%s\t%s\t%s\t%s\n", it.jobId, it.kind, it.rootKey,
+                        Utf8(it.keyPath).c_str(), Utf8(it.itemName).c_str(),
+                        Utf8(it.description).c_str(), Utf8(it.locationText).c_str(),
+                        Utf8(it.dataText).c_str());
+        }
+    }
+    std::printf("%u items\n", static_cast<unsigned>(items.size()));
+    return 0;
+}
