@@ -63,8 +63,56 @@ TEST_F(AddRemProgsJobTest, AStopSkipsBothPassesAndBadUninstallEntriesDoNotStopTh
     PutUninstall("dword", "");
     PutDword(kRootLocalMachine, std::string(kUninstall) + "\\dword", "UninstallString", 1);
     PutString(kRootLocalMachine, std::string(kUninstall) + "\\nostring", "DisplayName", "x");
-    PutUninstall("too-long", std::string(4096, 'C'));
-    PutUninstall("unterminated-quote", "\"C:\\gone.exe");
+    PutUninstall("too-long", "\"" + std::string(4096, 'C'));
     EXPECT_TRUE(RunScan(job, true).empty());
     EXPECT_EQ(ItemNames(RunScan(job)), std::set<std::string>{gone});
+}
+
+TEST_F(AddRemProgsJobTest, AnUninstallCommandThatCannotRunIsReportedAsTheWholeRegistration) {
+    job.jobId = 8;
+    std::string gone = files.Path("App\\uninstall.exe");
+    PutUninstall("GoneApp", "\"" + gone + "\"");
+    PutUninstall("Msi", "msiexec /x{12345678-1234-1234-1234-123456789012}");
+    PutUninstall("Present", "\"" + files.MakeFile("Kept\\uninstall.exe") + "\" /S");
+    PutUninstall("PresentLog", files.Path("Kept\\uninstall.exe") + " -f\"" +
+                                   files.MakeFile("Kept\\a.log") + "\"");
+    PutUninstall("GoneLog",
+                 files.Path("Kept\\uninstall.exe") + " -f\"" + files.Path("Kept\\b.log") + "\"");
+    PutUninstall("Unknown", "no-such-uninstaller-tidewell /x");
+    PutUninstall("Blank", "   ");
+    ProblemList items = RunScan(job);
+    EXPECT_TRUE(FoundExactly(items, {"GoneApp", "GoneLog", "Unknown"}));
+    for (const ProblemItem& item : items) {
+        if (item.itemName != "GoneApp") continue;
+        EXPECT_EQ(item.rootKey, kRootLocalMachine);
+        EXPECT_EQ(item.keyPath, kUninstall);
+        EXPECT_EQ(item.description, "添加/删除 项目无效。");
+        EXPECT_EQ(item.locationText, kUninstall);
+        EXPECT_EQ(item.dataText, "GoneApp = \"" + gone + "\"") << "the command as stored";
+        EXPECT_EQ(item.kind, kKindKey);
+        EXPECT_EQ(item.jobId, 8);
+    }
+}
+
+TEST_F(AddRemProgsJobTest, UninstallItemsComeFirstAndAnExpandableCommandIsExpanded) {
+    SetEnvironmentVariableA("TW_UNINSTALL", files.Root().c_str());
+    std::string folder = files.Path("gone\\");
+    PutFolder(folder);
+    PutUninstall("Expand", "%TW_UNINSTALL%gone.exe /S", REG_EXPAND_SZ);
+    ProblemList items = RunScan(job);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].itemName, "Expand");
+    EXPECT_EQ(items[0].dataText, "Expand = " + files.Path("gone.exe") + " /S");
+    EXPECT_EQ(items[1].itemName, folder);
+}
+
+TEST_F(AddRemProgsJobTest, UninstallCommandsOfEveryLength) {
+    std::set<std::string> expected;
+    for (size_t length : EdgeLengths()) {
+        std::string subkey = "len" + std::to_string(length);
+        PutUninstall(subkey, MissingPathOfLength(length));
+        // A short text is a bare program name nobody can find; a long one must fit.
+        if (length > 0 && length != 3 && length <= 2047) expected.insert(subkey);
+    }
+    EXPECT_TRUE(FoundExactly(RunScan(job), expected));
 }

@@ -41,7 +41,10 @@ TEST_F(HelpresJobTest, FolderAndNameAreJoinedAndHelpComesBeforeHtmlHelp) {
 TEST_F(HelpresJobTest, TheFolderEndsByCharacterNotByByte) {
     // "乗" ends in the byte 0x5C but is no separator: the folder still gets one.
     std::string folder = files.Path("\x81\x5C");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    files.MakeFile("\x81\x5C\\here.hlp");
     Put(kHelp, "a.hlp", folder);
+    Put(kHelp, "here.hlp", folder);
     ProblemList items = RunScan(job);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].dataText, "a.hlp = " + folder + "\\");

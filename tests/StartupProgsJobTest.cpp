@@ -125,9 +125,11 @@ TEST_F(StartupProgsJobTest, TextsOfEveryLengthAreReportedWhenTheyFitAndNeverOver
     Put(std::string(2048, 'n'), files.Path("gone.exe"));
     Put(std::string(2047, 'n'), files.Path("gone.exe"));
     expected.insert(std::string(2047, 'n'));
-    // A GBK name and path with a 0x5C trail byte (the test machine's file system takes
-    // no non-ASCII names, so only the missing side can be tried).
+    // GBK names and paths with a 0x5C trail byte.
+    ASSERT_TRUE(CreateDirectoryA(files.Path("\x81\x5C").c_str(), nullptr));
+    files.MakeFile("\x81\x5C\\here.exe");
     Put("\x81\x5C", files.Path("\x81\x5C\\gone.exe"));
     expected.insert("\x81\x5C");
+    Put("\x81\x5C-present", files.Path("\x81\x5C\\here.exe") + " /x");
     EXPECT_TRUE(FoundExactly(RunScan(job), expected));
 }
