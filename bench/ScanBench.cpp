@@ -129,7 +129,13 @@ void Baseline() {
     g_sink += GetDriveTypeA("C:\\");
     auto exists = [](const char* path) { g_sink += GetFileAttributesA(path); };
     BaselineSubkeys(kRootClassesRoot, "CLSID", nullptr, true, exists);
-    BaselineValues(kRootLocalMachine, kRun, [&](const char*, const char* data) { exists(data); });
+    BaselineValues(kRootLocalMachine, kRun, [&](const char*, const char* data) {
+        // A command that names nothing as a whole is judged by its program.
+        if (GetFileAttributesA(data) == INVALID_FILE_ATTRIBUTES) {
+            std::string text = data;
+            exists(text.substr(0, text.find(' ')).c_str());
+        }
+    });
     BaselineSubkeys(kRootLocalMachine, kUninstall, "UninstallString", false,
                     [&](const char* line) {
                         // The program a line runs; the quoted and -f data files where named.
