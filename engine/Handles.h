@@ -83,11 +83,18 @@ struct MemoryDcTraits {
     static void Close(Type h) { DeleteDC(h); }
 };
 
+struct IconTraits {
+    using Type = HICON;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { DestroyIcon(h); }
+};
+
 using FileHandle = UniqueHandle<FileTraits>;   // empty is INVALID_HANDLE_VALUE
 using FindHandle = UniqueHandle<FindTraits>;   // FindFirstFileA's handle
 using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using IconHandle = UniqueHandle<IconTraits>; // LoadImageA's icons (not shared ones)
 
 // A registry key; the roots themselves are never owned.
 class RegKey : public UniqueHandle<RegKeyTraits> {

@@ -10,9 +10,12 @@ echo "== building the 64-bit program and tests (x86_64)"
 tw_build x86_64 -DTIDEWELL_TESTS=ON
 
 tw_setup_prefix
-trap tw_stop_wine EXIT
+# Wine first, then the X server its processes draw on.
+trap 'tw_stop_wine; tw_stop_xvfb' EXIT
+tw_start_xvfb
 tw_start_wine
 
 echo "== running the tests"
 cd "$TW_BUILD/x86_64"
 ctest --output-on-failure -j2 --timeout 300
+echo "== screenshots: $(ls "$TW_BUILD"/x86_64/tests/screenshots/*.png 2>/dev/null | tr '\n' ' ')"

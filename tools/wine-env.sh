@@ -73,3 +73,35 @@ tw_stop_wine() {
     wineserver -k >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1
 }
+
+# An X server of the test run's own for the windows of the GUI tests; Xvfb picks a
+# free display itself (-displayfd), so parallel runs do not collide.
+tw_start_xvfb() {
+    local numberfile
+    numberfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" </dev/null >/dev/null 2>&1 &
+    TW_XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        grep -q '^[0-9]' "$numberfile" 2>/dev/null && break
+        sleep 0.1
+    done
+    local number
+    number=$(head -n1 "$numberfile")
+    rm -f "$numberfile"
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start" >&2
+        tw_stop_xvfb
+        return 1
+    fi
+    export DISPLAY=":$number"
+    echo "== Xvfb on display $DISPLAY (pid $TW_XVFB_PID)"
+}
+
+tw_stop_xvfb() {
+    if [ -n "${TW_XVFB_PID:-}" ]; then
+        kill "$TW_XVFB_PID" 2>/dev/null || true
+        wait "$TW_XVFB_PID" 2>/dev/null || true
+        TW_XVFB_PID=
+    fi
+}

@@ -1,0 +1,41 @@
+// The wizard's navigation button: three painted faces, a caption, and a command sent
+// to the parent when a press is released over it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class Button {
+public:
+    static constexpr int kWidth = 112;
+    static constexpr int kHeight = 37;
+
+    Button() = default;
+    Button(const Button&) = delete;
+    Button& operator=(const Button&) = delete;
+
+    // A visible, enabled child at (x, y) with no caption and no command.
+    void Create(HWND parent, int x, int y);
+    // Clicks send commandId (0 sends nothing).
+    void Enable(const std::string& text, int32_t commandId);
+    // Ends a press under way; the button sends nothing until enabled again.
+    void Disable(const std::string& text);
+
+    HWND Handle() const { return m_hWndButton; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
+    void OnButtonDown();
+    void OnMouseMove();
+    void OnButtonUp();
+    void Redraw();
+
+    HWND m_hWndButton = nullptr;
+    HWND m_hWndParent = nullptr;
+    int32_t m_commandId = 0;
+    bool m_pressed = false;  // held, and the pointer is over the button now
+    bool m_tracking = false; // held: the button has the capture
+};

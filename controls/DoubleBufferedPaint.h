@@ -1,0 +1,43 @@
+// One WM_PAINT drawn off screen. Construct it first in a paint handler and draw into
+// Dc(); every object the handler creates lives in a narrower scope and is gone before
+// this one copies the image to the window and releases its own.
+#pragma once
+
+#include "engine/Handles.h"
+
+namespace velk {
+
+class DoubleBufferedPaint {
+public:
+    // BeginPaint, and a memory DC holding a compatible bitmap of width x height.
+    DoubleBufferedPaint(HWND hwnd, int width, int height);
+    // The same, sized to the client area.
+    explicit DoubleBufferedPaint(HWND hwnd);
+    // Copies the whole image to the window at (0, 0), then tears down.
+    ~DoubleBufferedPaint();
+    DoubleBufferedPaint(const DoubleBufferedPaint&) = delete;
+    DoubleBufferedPaint& operator=(const DoubleBufferedPaint&) = delete;
+
+    HDC Dc() const { return m_buffer.Get(); }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+private:
+    DoubleBufferedPaint(HWND hwnd, SIZE size) : DoubleBufferedPaint(hwnd, size.cx, size.cy) {}
+    static SIZE ClientSize(HWND hwnd);
+
+    // Destroyed bottom-up: the bitmap leaves the buffer, is deleted, the buffer is
+    // deleted, and EndPaint comes last.
+    PaintScope m_paint;
+    int m_width;
+    int m_height;
+    MemoryDc m_buffer;
+    GdiObject m_bitmap;
+    SelectedObject m_selection;
+};
+
+// A font of the wizard: the height of `points` at the DC's vertical resolution,
+// default character set, FF_SWISS, everything else 0.
+GdiObject CreateWizardFont(HDC dc, int points, int weight, const char* face);
+
+} // namespace velk

@@ -1,0 +1,25 @@
+// Resource numbers shared by the resource script and the code.
+#pragma once
+
+#define IDB_FOOTER 101
+#define IDB_BUTTON_PRESSED 102
+#define IDB_BUTTON_NORMAL 103
+#define IDB_HEADER 104
+#define IDB_BUTTON_DISABLED 108
+
+#define IDI_APPLICATION_ICON 107
+#define IDI_JOB_HELP 108
+#define IDI_STATE_WAITING 111
+#define IDI_STATE_FINISHED 112
+#define IDI_STATE_RUNNING 113
+#define IDI_TICK_OFF 114
+#define IDI_TICK_ON 115
+#define IDI_JOB_INTEGRITY 116
+#define IDI_JOB_CONTROLS 117
+#define IDI_JOB_LOCATIONS 118
+#define IDI_JOB_FONTS 119
+#define IDI_JOB_SHARED 120
+#define IDI_JOB_STARTUP 121
+#define IDI_JOB_ADDREMOVE 122
+
+#define IDC_HAND_CURSOR 109

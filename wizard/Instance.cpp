@@ -1,0 +1,3 @@
+#include "wizard/Instance.h"
+
+HINSTANCE g_hInstance = nullptr;

@@ -1,0 +1,89 @@
+#include "wizard/WelcomePage.h"
+
+#include "controls/DoubleBufferedPaint.h"
+#include "resources/ResourceIds.h"
+#include "wizard/Instance.h"
+
+namespace velk {
+
+namespace {
+
+// One brush answers every colour request of the page, for the life of the process.
+HBRUSH PanelBrush() {
+    static GdiObject brush(CreateSolidBrush(WelcomePage::kPanelColour));
+    return static_cast<HBRUSH>(brush.Get());
+}
+
+const RECT kIntroArea = {20, 100, 406, 300};
+const RECT kPromptArea = {20, 356, 406, 376};
+const RECT kWhiteArea = {0, 0, 426, 396};
+const RECT kPanelArea = {426, 0, 690, 396};
+
+} // namespace
+
+bool WelcomePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        CreateControls();
+        return true;
+    }
+    return WizardPage::HandleMessage(message, wParam, lParam);
+}
+
+void WelcomePage::CreateControls() {
+    const HDC dc = GetDC(m_hWndPage);
+    m_hFont = CreateWizardFont(dc, 8, FW_NORMAL, "Tahoma");
+    ReleaseDC(m_hWndPage, dc);
+
+    m_hWndScan =
+        CreateChoice("扫描注册表", WS_CHILD | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 60);
+    m_hWndRestore = CreateChoice("恢复注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 90);
+    m_hWndManage = CreateChoice("管理注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 120);
+    SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {
+    HWND button = CreateWindowExA(0, "BUTTON", caption, style, 446, y, 200, 20, m_hWndPage, nullptr,
+                                  g_hInstance, nullptr);
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont.Get()), FALSE);
+    return button;
+}
+
+HBRUSH WelcomePage::OnCtlColor(HDC dc, HWND) {
+    const HBRUSH brush = PanelBrush();
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, kPanelColour);
+    return brush;
+}
+
+void WelcomePage::Paint(HDC dc) {
+    FillRect(dc, &kWhiteArea, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    {
+        IconHandle icon(
+            static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
+                                          IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR)));
+        DrawIconEx(dc, 20, 20, icon.Get(), 48, 48, 0, nullptr, DI_NORMAL);
+    }
+
+    SelectedObject font(dc, m_hFont.Get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    RECT intro = kIntroArea;
+    DrawTextA(dc,
+              "你可以使用 Velk Tidewell 查找和修复无效的、有害的、降低运行速度的注册表项目。\n\n"
+              "使用 Velk Clearway 做的任何改变都可以恢复。",
+              -1, &intro, DT_WORDBREAK);
+    RECT prompt = kPromptArea;
+    DrawTextA(dc, "请选择一个选项或点击“继续”。", -1, &prompt, DT_SINGLELINE);
+
+    {
+        GdiObject panel(CreateSolidBrush(kPanelColour));
+        FillRect(dc, &kPanelArea, static_cast<HBRUSH>(panel.Get()));
+    }
+    RECT question = kPanelArea;
+    InflateRect(&question, -20, -20);
+    GdiObject bold = CreateWizardFont(dc, 10, FW_BOLD, "Tahoma");
+    SelectedObject boldSelected(dc, bold.Get());
+    DrawTextA(dc, "你希望做什么？", -1, &question, DT_WORDBREAK | DT_BOTTOM);
+}
+
+} // namespace velk

@@ -1,0 +1,11 @@
+#include "wizard/Instance.h"
+
+#include <commctrl.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    g_hInstance = instance;
+    InitCommonControls();
+    // No critical-error boxes (a drive without a medium): the call fails instead.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+    return 0;
+}
