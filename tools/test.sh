@@ -15,7 +15,6 @@ trap 'tw_stop_wine; tw_stop_xvfb' EXIT
 tw_start_xvfb
 tw_start_wine
 
-echo "== running the tests"
+echo "== running the tests (screenshots go to $TW_BUILD/x86_64/tests/screenshots)"
 cd "$TW_BUILD/x86_64"
 ctest --output-on-failure -j2 --timeout 300
-echo "== screenshots: $(ls "$TW_BUILD"/x86_64/tests/screenshots/*.png 2>/dev/null | tr '\n' ' ')"
