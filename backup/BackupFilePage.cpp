@@ -1,0 +1,160 @@
+#include "backup/BackupFilePage.h"
+
+#include "backup/BackupManager.h"
+#include "engine/FatalAssert.h"
+#include "engine/Handles.h"
+#include "resources/ResourceIds.h"
+#include "wizard/Instance.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace velk {
+
+namespace {
+
+// Newest first; the list view hands over the rows' entries.
+int CALLBACK NewestFirst(LPARAM first, LPARAM second, LPARAM) {
+    const auto* a = reinterpret_cast<const BackupFileEntry*>(first);
+    const auto* b = reinterpret_cast<const BackupFileEntry*>(second);
+    return -CompareFileTime(&a->creationTime, &b->creationTime);
+}
+
+// A '.' is never the second byte of a code page 936 pair, so the last one is the
+// extension's.
+std::string WithoutExtension(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void InsertColumn(HWND list, int index, const char* header, int width) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.cx = width;
+    column.pszText = const_cast<char*>(header);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+void SetCell(HWND list, int row, int cell, const char* text) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = cell;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+} // namespace
+
+bool BackupFilePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return true;
+    case WM_DESTROY:
+        // The list view still exists here; rows left behind would leak their entries.
+        Clear();
+        m_hImageList = nullptr;
+        return true;
+    case WM_NCDESTROY:
+        m_hWndList = nullptr;
+        break;
+    }
+    return WizardPage::HandleMessage(message, wParam, lParam);
+}
+
+void BackupFilePage::CreateControls() {
+    m_hImageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+    ImageList_ReplaceIcon(m_hImageList, -1,
+                          LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
+
+    m_hWndList = CreateWindowExA(0, WC_LISTVIEWA, nullptr,
+                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0, kWidth,
+                                 kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
+    VELK_ASSERT(m_hWndList, "BackupFilePage");
+    SendMessageA(m_hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_hImageList));
+
+    InsertColumn(m_hWndList, 0, "名称", kNameWidth);
+    InsertColumn(m_hWndList, 1, "日期", kDateWidth);
+    InsertColumn(m_hWndList, 2, "大小", kSizeWidth);
+}
+
+void BackupFilePage::Fill() {
+    if (!m_hWndList) return;
+    const BackupManager manager;
+    std::vector<std::string> names;
+    manager.ListBackups(names);
+    const std::string folder = manager.GetBackupFolder();
+    if (folder.empty()) return;
+    // Redrawn once at the end: row by row, a thousand backups take half a minute.
+    SendMessageA(m_hWndList, WM_SETREDRAW, FALSE, 0);
+    for (const std::string& name : names)
+        AddRow(folder, name);
+    SendMessageA(m_hWndList, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(NewestFirst));
+    SendMessageA(m_hWndList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_hWndList, nullptr, TRUE);
+}
+
+void BackupFilePage::AddRow(const std::string& folder, const std::string& name) {
+    // Not shared, as the restore opens it: a file another program holds is left out,
+    // and so is a folder whose name ends in ".backup2".
+    FileHandle file(
+        CreateFileA((folder + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return;
+    auto* entry = new BackupFileEntry{name, {}, 0};
+    GetFileTime(file.Get(), &entry->creationTime, nullptr, nullptr);
+    entry->fileSize = GetFileSize(file.Get(), nullptr);
+
+    std::string shown = WithoutExtension(name);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = &shown[0];
+    item.iImage = 0;
+    item.lParam = reinterpret_cast<LPARAM>(entry);
+    const int row = static_cast<int>(
+        SendMessageA(m_hWndList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) {
+        delete entry;
+        return;
+    }
+
+    // The file system's UTC time, not converted to local time.
+    SYSTEMTIME date = {};
+    char text[1024] = "";
+    if (!FileTimeToSystemTime(&entry->creationTime, &date) ||
+        !GetDateFormatA(0, DATE_SHORTDATE, &date, nullptr, text, sizeof text))
+        text[0] = '\0';
+    SetCell(m_hWndList, row, 1, text);
+    std::snprintf(text, sizeof text, "%u 字节", static_cast<unsigned>(entry->fileSize));
+    SetCell(m_hWndList, row, 2, text);
+}
+
+BackupFileEntry* BackupFilePage::EntryAt(int row) const {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(m_hWndList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<BackupFileEntry*>(item.lParam);
+}
+
+bool BackupFilePage::GetSelectedFile(std::string& name) const {
+    const int row = static_cast<int>(
+        SendMessageA(m_hWndList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0) return false;
+    const BackupFileEntry* entry = EntryAt(row);
+    if (!entry) return false;
+    name = entry->fileName;
+    return true;
+}
+
+void BackupFilePage::Clear() {
+    if (!m_hWndList) return;
+    const int count = static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row)
+        delete EntryAt(row);
+    SendMessageA(m_hWndList, LVM_DELETEALLITEMS, 0, 0);
+}
+
+} // namespace velk
