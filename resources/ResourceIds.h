@@ -23,3 +23,5 @@
 #define IDI_JOB_ADDREMOVE 122
 
 #define IDC_HAND_CURSOR 109
+
+#define IDD_WAIT 1001
