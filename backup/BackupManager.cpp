@@ -164,6 +164,24 @@ bool BackupManager::RestoreItems(HANDLE file, const ProblemList& items) const {
     return allRestored;
 }
 
+bool BackupManager::HoldsRecords(HANDLE file, const ProblemList& items) const {
+    BackupFileReader reader(file);
+    uint32_t count = 0;
+    if (!reader.Valid() || !reader.Seek(0)) return false;
+    if (!ReadU32(reader, count)) return items.empty();
+    if (items.size() > count) return false;
+    for (const ProblemItem& item : items) {
+        ProblemItem record;
+        if (!ReadItemRecord(reader, record) || record.rootKey != item.rootKey ||
+            record.keyPath != item.keyPath || record.itemName != item.itemName ||
+            record.description != item.description || record.locationText != item.locationText ||
+            record.dataText != item.dataText || record.jobId != item.jobId ||
+            record.kind != item.kind || record.backupOffset != item.backupOffset)
+            return false;
+    }
+    return true;
+}
+
 bool BackupManager::RestoreValue(ByteSource& file, const ProblemItem& item) const {
     // The whole block is read before anything is written, the key included.
     uint32_t type = 0;

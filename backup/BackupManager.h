@@ -27,6 +27,9 @@ public:
     // Writes the ticked items back from a backup file opened by the caller. False when
     // the file is not open or any ticked item failed; a failed item writes nothing.
     bool RestoreItems(HANDLE file, const ProblemList& items) const;
+    // Whether an open file still begins with the records of a list read from it, in
+    // order: the saved offsets mean nothing in another file.
+    bool HoldsRecords(HANDLE file, const ProblemList& items) const;
     bool RestoreValue(ByteSource& file, const ProblemItem& item) const;
     bool RestoreKeyTree(ByteSource& file, const ProblemItem& item) const;
     // Writes one key node under parent after checking it whole; meant for a node held

@@ -313,6 +313,48 @@ TEST_F(BackupManagerTest, RestoreFromAClosedFileTouchesNothing) {
     EXPECT_EQ(DumpAll(), "<absent><absent><absent>");
 }
 
+TEST_F(BackupManagerTest, AFileHoldsTheRecordsReadFromItAndNoOthers) {
+    const ProblemList items = PlantSample(2);
+    ASSERT_TRUE(manager.CreateBackup(kFirstName, items));
+    ProblemList read;
+    ASSERT_TRUE(manager.ReadBackup(kFirstName, read));
+    ASSERT_EQ(read.size(), items.size());
+    auto holds = [&](const std::string& name, const ProblemList& list) {
+        FileHandle file(CreateFileA((folder + name).c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        return manager.HoldsRecords(file.Get(), list);
+    };
+    EXPECT_TRUE(holds(kFirstName, read));
+    ProblemList unticked = read;
+    unticked[0].selected = false;
+    EXPECT_TRUE(holds(kFirstName, unticked)) << "ticks are the user's";
+    // What a damaged tail left of the list, and nothing at all.
+    EXPECT_TRUE(holds(kFirstName, ProblemList(read.begin(), read.begin() + 2)));
+    EXPECT_TRUE(holds(kFirstName, {}));
+
+    ProblemList moved = read;
+    moved[1].backupOffset += 1;
+    EXPECT_FALSE(holds(kFirstName, moved));
+    ProblemList renamed = read;
+    renamed[2].dataText += "x";
+    EXPECT_FALSE(holds(kFirstName, renamed));
+    EXPECT_FALSE(holds(kFirstName, ProblemList(read.rbegin(), read.rend())));
+
+    // Another backup under the same name.
+    const std::vector<uint8_t> bytes = ReadFileBytes(folder + kFirstName);
+    ASSERT_TRUE(DeleteFileA((folder + kFirstName).c_str()));
+    ASSERT_TRUE(manager.CreateBackup(kFirstName, PlantSample(0)));
+    EXPECT_FALSE(holds(kFirstName, read));
+    // The same file cut inside the second record.
+    const std::vector<size_t> ends = RecordEnds(bytes);
+    ASSERT_GE(ends.size(), 2u);
+    ASSERT_TRUE(WriteFileBytes(folder + kFirstName, bytes.data(), ends[1] - 1));
+    EXPECT_FALSE(holds(kFirstName, read));
+    EXPECT_TRUE(holds(kFirstName, ProblemList(read.begin(), read.begin() + 1)));
+
+    EXPECT_FALSE(manager.HoldsRecords(INVALID_HANDLE_VALUE, {})) << "no file, no records";
+}
+
 TEST_F(BackupManagerTest, APayloadThatIsNotThereWholeWritesNothing) {
     ProblemList items = PlantSample(2);
     ASSERT_TRUE(manager.CreateBackup("whole.backup2", items));
