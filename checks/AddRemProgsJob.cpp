@@ -4,8 +4,6 @@
 #include "engine/ParsedCommandLine.h"
 #include "engine/PathRules.h"
 
-#include <utility>
-
 namespace velk {
 
 namespace {
@@ -23,15 +21,9 @@ AddRemProgsJob::AddRemProgsJob() {
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     auto testUninstall = [&](const char* subkey, const char* command) {
         if (!CommandLineTargetMissing(command)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kUninstallKey;
-        item.itemName = subkey;
-        item.description = kInvalidEntry;
-        item.locationText = kUninstallKey;
-        item.dataText = std::string(subkey) + " = " + command;
-        item.kind = kKindKey;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kUninstallKey, subkey, kInvalidEntry, kUninstallKey,
+                std::string(subkey) + " = " + command, kKindKey});
     };
     WalkSubkeys({kRootLocalMachine, kUninstallKey, nullptr, "UninstallString", status},
                 testUninstall);
@@ -41,15 +33,9 @@ void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     auto testFolder = [&](const char* folder, const char*) {
         if (!IsMissingFixedPath(folder, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kFoldersKey;
-        item.itemName = folder;
-        item.description = kInvalidEntry;
-        item.locationText = kFoldersKey;
-        item.dataText = folder;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kFoldersKey, folder, kInvalidEntry, kFoldersKey, folder,
+                kKindValue});
     };
     WalkValues(kRootLocalMachine, kFoldersKey, ValueRead::NameOnly, testFolder);
 }

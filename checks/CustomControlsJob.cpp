@@ -3,8 +3,6 @@
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
 
-#include <utility>
-
 namespace velk {
 
 namespace {
@@ -25,16 +23,10 @@ void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
         if (!IsMissingFixedPath(server, drives)) return;
         // The server key the walk opened, for the location (it fitted there).
         if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
-        ProblemItem item;
-        item.rootKey = kRootClassesRoot;
-        item.keyPath = kClassesKey;
-        item.itemName = classId;
-        item.description = "自定义控制器无效。";
-        item.locationText = std::string("HKEY_CLASSES_ROOT\\") + serverKey;
-        item.dataText = std::string("(Default) = ") + server;
-        // The whole class goes, not only its server key.
-        item.kind = kKindKey;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootClassesRoot, kClassesKey, classId, "自定义控制器无效。",
+                std::string("HKEY_CLASSES_ROOT\\") + serverKey,
+                std::string("(Default) = ") + server, kKindKey});
     };
     WalkSubkeys({kRootClassesRoot, kClassesKey, kServerFormat, nullptr, status}, test);
 }

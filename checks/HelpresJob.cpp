@@ -4,7 +4,6 @@
 #include "engine/PathRules.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace velk {
 
@@ -31,15 +30,11 @@ void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
             std::snprintf(filePath, sizeof filePath, "%s%s%s", folder, separator, fileName);
         if (length < 0 || static_cast<size_t>(length) >= sizeof filePath) return;
         if (!IsMissingFixedPath(filePath, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = keyPath;
-        item.itemName = fileName;
-        item.description = std::string("帮助文件 ") + fileName + " 不存在";
-        item.locationText = std::string("HKEY_LOCAL_MACHINE\\") + keyPath;
-        item.dataText = std::string(fileName) + " = " + folder + separator;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, keyPath, fileName,
+                std::string("帮助文件 ") + fileName + " 不存在",
+                std::string("HKEY_LOCAL_MACHINE\\") + keyPath,
+                std::string(fileName) + " = " + folder + separator, kKindValue});
     };
 
     for (const char* pass : {kHelpKey, kHtmlHelpKey}) {

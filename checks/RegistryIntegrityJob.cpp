@@ -3,8 +3,6 @@
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
 
-#include <utility>
-
 namespace velk {
 
 namespace {
@@ -22,15 +20,10 @@ void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     auto test = [&](const char* folderName, const char* folder) {
         if (!IsMissingFixedPath(folder, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootCurrentUser;
-        item.keyPath = kShellFoldersKey;
-        item.itemName = folderName;
-        item.description = "值无效。";
-        item.locationText = std::string("HKEY_CURRENT_USER\\") + kShellFoldersKey;
-        item.dataText = std::string(folderName) + " = " + folder;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootCurrentUser, kShellFoldersKey, folderName, "值无效。",
+                std::string("HKEY_CURRENT_USER\\") + kShellFoldersKey,
+                std::string(folderName) + " = " + folder, kKindValue});
     };
     WalkValues(kRootCurrentUser, kShellFoldersKey, ValueRead::Text, test);
 }

@@ -3,8 +3,6 @@
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
 
-#include <utility>
-
 namespace velk {
 
 namespace {
@@ -22,15 +20,9 @@ void SharedProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     // The value's name is the shared file; its data is only a use count.
     auto test = [&](const char* valueName, const char*) {
         if (!IsMissingFixedPath(valueName, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kSharedKey;
-        item.itemName = valueName;
-        item.description = "值无效。";
-        item.locationText = kSharedKey;
-        item.dataText = valueName;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kSharedKey, valueName, "值无效。", kSharedKey, valueName,
+                kKindValue});
     };
     WalkValues(kRootLocalMachine, kSharedKey, ValueRead::NameOnly, test);
 }

@@ -3,8 +3,6 @@
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
 
-#include <utility>
-
 namespace velk {
 
 namespace {
@@ -23,15 +21,10 @@ void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
 
     auto testAppPath = [&](const char* subkey, const char* text) {
         if (!IsMissingFixedPath(text, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kAppPathsKey;
-        item.itemName = subkey;
-        item.description = "值无效。";
-        item.locationText = std::string("HKEY_LOCAL_MACHINE\\") + kAppPathsKey + "\\" + subkey;
-        item.dataText = std::string("(Default) = ") + text;
-        item.kind = kKindKey;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kAppPathsKey, subkey, "值无效。",
+                std::string("HKEY_LOCAL_MACHINE\\") + kAppPathsKey + "\\" + subkey,
+                std::string("(Default) = ") + text, kKindKey});
     };
     WalkSubkeys({kRootLocalMachine, kAppPathsKey, nullptr, nullptr, nullptr}, testAppPath);
 
@@ -40,15 +33,10 @@ void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     // MUICache names its values after the programs.
     auto testCache = [&](const char* valueName, const char* text) {
         if (!IsMissingFixedPath(valueName, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootCurrentUser;
-        item.keyPath = kMuiCacheKey;
-        item.itemName = valueName;
-        item.description = "值无效。";
-        item.locationText = std::string("HKEY_CURRENT_USER\\") + kMuiCacheKey;
-        item.dataText = std::string(valueName) + " = " + text;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootCurrentUser, kMuiCacheKey, valueName, "值无效。",
+                std::string("HKEY_CURRENT_USER\\") + kMuiCacheKey,
+                std::string(valueName) + " = " + text, kKindValue});
     };
     WalkValues(kRootCurrentUser, kMuiCacheKey, ValueRead::StoredText, testCache);
 }

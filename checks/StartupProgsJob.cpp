@@ -4,7 +4,6 @@
 #include "engine/PathRules.h"
 
 #include <cstring>
-#include <utility>
 
 namespace velk {
 
@@ -31,15 +30,9 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
             program[length] = 0;
             if (!IsMissingFixedPath(program, drives)) return;
         }
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kRunKey;
-        item.itemName = valueName;
-        item.description = "值无效。";
-        item.locationText = kRunKey;
-        item.dataText = std::string(valueName) + " = " + text;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kRunKey, valueName, "值无效。", kRunKey,
+                std::string(valueName) + " = " + text, kKindValue});
     };
     WalkValues(kRootLocalMachine, kRunKey, ValueRead::Text, test);
 }

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <utility>
 
 namespace velk {
 
@@ -44,15 +43,10 @@ void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
             fontPath = joined;
         }
         if (!IsMissingFixedPath(fontPath, drives)) return;
-        ProblemItem item;
-        item.rootKey = kRootLocalMachine;
-        item.keyPath = kFontsKey;
-        item.itemName = fontName;
-        item.description = "字体项目无效";
-        item.locationText = std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey;
-        item.dataText = std::string(fontName) + " = " + text;
-        item.kind = kKindValue;
-        Report(status, items, std::move(item));
+        Report(status, items,
+               {kRootLocalMachine, kFontsKey, fontName, "字体项目无效",
+                std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
+                std::string(fontName) + " = " + text, kKindValue});
     };
     WalkValues(kRootLocalMachine, kFontsKey, ValueRead::Text, test);
 }

@@ -25,8 +25,18 @@ public:
     int32_t jobId;
 
 protected:
-    // Stamps the item with this job, ticks it, appends it and counts it.
-    void Report(ScanStatus* status, ProblemList* items, ProblemItem item) const;
+    // What a check found, in the order of the item's fields.
+    struct Finding {
+        uint32_t rootKey;
+        const char* keyPath;
+        std::string itemName;
+        std::string description;
+        std::string locationText;
+        std::string dataText;
+        int32_t kind;
+    };
+    // Makes the item for this job, ticked, appends it and counts it.
+    void Report(ScanStatus* status, ProblemList* items, Finding found) const;
 };
 
 // The root of the job list: lists every item, scans nothing.

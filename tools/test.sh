@@ -9,6 +9,9 @@ tw_build i686
 echo "== building the 64-bit program and tests (x86_64)"
 tw_build x86_64 -DTIDEWELL_TESTS=ON
 
+echo "== fuzzing the backup record decoder"
+bash "$TW_ROOT/tools/fuzz.sh"
+
 tw_setup_prefix
 # Wine first, then the X server its processes draw on.
 trap 'tw_stop_wine; tw_stop_xvfb' EXIT

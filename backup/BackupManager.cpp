@@ -1,0 +1,197 @@
+#include "backup/BackupManager.h"
+
+#include "backup/BackupFile.h"
+#include "backup/BackupWriter.h"
+#include "engine/Handles.h"
+#include "engine/RegistryRepairer.h"
+
+#include <cstdio>
+
+namespace {
+
+const char kExtension[] = ".backup2";
+constexpr int kLastAutomaticNumber = 998;
+
+// Writes what a walk over a checked key node meets, one open key per level.
+class KeyNodeWriter : public KeyNodeVisitor {
+public:
+    explicit KeyNodeWriter(HKEY parent) : m_parent(parent) {}
+
+    bool EnterKey(const std::string& name) override {
+        RegKey key;
+        if (!key.Create(Current(), name.c_str(), KEY_WRITE)) {
+            ++failures;
+            return false;
+        }
+        m_open.push_back(std::move(key));
+        return true;
+    }
+    void Value(const std::string& name, uint32_t type, const uint8_t* data,
+               uint32_t size) override {
+        if (RegSetValueExA(Current(), name.c_str(), 0, type, data, size) != ERROR_SUCCESS)
+            ++failures;
+    }
+    void LeaveKey() override { m_open.pop_back(); }
+
+    int failures = 0;
+
+private:
+    HKEY Current() const { return m_open.empty() ? m_parent : m_open.back().Get(); }
+
+    HKEY m_parent;
+    std::vector<RegKey> m_open;
+};
+
+// The node has been checked whole already.
+bool WriteCheckedNode(ByteSource& payload, HKEY parent) {
+    KeyNodeWriter writer(parent);
+    return WalkKeyNode(payload, &writer) && writer.failures == 0;
+}
+
+// Code page 936 file names may hold 0x5C as a second byte; '/' and ':' never are one.
+bool IsBareFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        if (c == '\\' || c == '/' || c == ':') return false;
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < name.size()) ++i;
+    }
+    return true;
+}
+
+} // namespace
+
+size_t LastBackslash(const std::string& path) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '\\')
+            last = i;
+        else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+            ++i;
+    }
+    return last;
+}
+
+std::string BackupManager::GetBackupFolder() const {
+    char module[2048];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (length == 0 || length >= sizeof module) return {};
+    std::string path(module, length);
+    size_t slash = LastBackslash(path);
+    if (slash == std::string::npos) return {};
+    return path.substr(0, slash) + "\\backups\\";
+}
+
+std::string BackupManager::PathOf(const std::string& name) const {
+    std::string folder = GetBackupFolder();
+    if (folder.empty() || !IsBareFileName(name)) return {};
+    return folder + name;
+}
+
+std::string BackupManager::NextBackupName() const {
+    std::string folder = GetBackupFolder();
+    if (folder.empty()) return {};
+    for (int n = 1; n <= kLastAutomaticNumber; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "自动备份%.3d%s", n, kExtension);
+        if (GetFileAttributesA((folder + name).c_str()) == INVALID_FILE_ATTRIBUTES) return name;
+    }
+    return {};
+}
+
+bool BackupManager::CreateBackup(const std::string& name, const ProblemList& items) const {
+    std::string folder = GetBackupFolder();
+    std::string path = PathOf(name);
+    if (path.empty() || items.size() > UINT32_MAX) return false;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false; // an existing file stays as it is
+    BackupFileWriter writer(file.Get());
+    bool ok = WriteU32(writer, static_cast<uint32_t>(items.size()));
+    for (size_t i = 0; ok && i < items.size(); ++i)
+        ok = WriteItemRecord(writer, items[i]);
+    ok = ok && writer.Flush();
+    file.Reset();
+    if (!ok) DeleteFileA(path.c_str());
+    return ok;
+}
+
+void BackupManager::ListBackups(std::vector<std::string>& names) const {
+    std::string folder = GetBackupFolder();
+    if (folder.empty()) return;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    FindHandle find(FindFirstFileA((folder + "*").c_str(), &found));
+    if (!find) return;
+    do {
+        std::string entry = found.cFileName;
+        size_t dot = entry.rfind('.');
+        if (dot != std::string::npos && entry.compare(dot, std::string::npos, kExtension) == 0)
+            names.push_back(entry);
+    } while (FindNextFileA(find.Get(), &found));
+}
+
+bool BackupManager::ReadBackup(const std::string& name, ProblemList& items) const {
+    std::string path = PathOf(name);
+    if (path.empty()) return false;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    BackupFileReader reader(file.Get());
+    uint32_t count = 0;
+    if (!reader.Valid() || !ReadU32(reader, count))
+        return true; // too short to hold a count: no records
+    for (uint32_t i = 0; i < count; ++i) {
+        ProblemItem item;
+        if (!ReadItemRecord(reader, item)) break;
+        item.selected = true;
+        items.push_back(std::move(item));
+    }
+    return true;
+}
+
+bool BackupManager::RestoreItems(HANDLE file, const ProblemList& items) const {
+    BackupFileReader reader(file);
+    if (!reader.Valid()) return false;
+    bool allRestored = true;
+    for (const ProblemItem& item : items) {
+        if (!item.selected) continue;
+        if (item.kind == kKindValue)
+            allRestored = RestoreValue(reader, item) && allRestored;
+        else if (item.kind == kKindKey)
+            allRestored = RestoreKeyTree(reader, item) && allRestored;
+    }
+    return allRestored;
+}
+
+bool BackupManager::RestoreValue(ByteSource& file, const ProblemItem& item) const {
+    // The whole block is read before anything is written, the key included.
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    RegKey key;
+    return IsKnownRoot(item.rootKey) && item.backupOffset >= 0 &&
+           file.Seek(static_cast<uint64_t>(item.backupOffset)) &&
+           ReadValueBlock(file, type, data) &&
+           key.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE) &&
+           RegSetValueExA(key.Get(), item.itemName.c_str(), 0, type, data.data(),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) const {
+    if (!IsKnownRoot(item.rootKey) || item.backupOffset < 0) return false;
+    // Checked whole first, then held in memory: a damaged node writes nothing.
+    uint64_t start = static_cast<uint64_t>(item.backupOffset);
+    if (!file.Seek(start) || !SkipKeyNode(file)) return false;
+    std::vector<uint8_t> payload(static_cast<size_t>(file.Position() - start));
+    RegKey parent;
+    if (!file.Seek(start) || !file.Read(payload.data(), payload.size()) ||
+        !parent.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE))
+        return false;
+    MemorySource node(payload);
+    return WriteCheckedNode(node, parent.Get());
+}
+
+bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent) const {
+    uint64_t start = payload.Position();
+    return SkipKeyNode(payload) && payload.Seek(start) && WriteCheckedNode(payload, parent);
+}

@@ -1,0 +1,43 @@
+// The backup folder next to the executable and the whole-file operations on it:
+// automatic names, creating, listing, reading and restoring backups.
+#pragma once
+
+#include "backup/BackupRecord.h"
+#include "engine/ProblemItem.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class BackupManager {
+public:
+    // The executable's folder + "backups\"; empty when the executable's path cannot
+    // be had, and then every operation below fails.
+    std::string GetBackupFolder() const;
+    // The first free automatic name, or empty when 001 to 998 all exist.
+    std::string NextBackupName() const;
+    // Every item, ticked or not, with the registry data it names. True when the file
+    // was written whole; otherwise no file is left. Never overwrites.
+    bool CreateBackup(const std::string& name, const ProblemList& items) const;
+    // Appends the names of the ".backup2" files, in the order the file system gives.
+    void ListBackups(std::vector<std::string>& names) const;
+    // Appends one ticked item per record read whole; false when the file cannot be opened.
+    bool ReadBackup(const std::string& name, ProblemList& items) const;
+    // Writes the ticked items back from a backup file opened by the caller. False when
+    // the file is not open or any ticked item failed; a failed item writes nothing.
+    bool RestoreItems(HANDLE file, const ProblemList& items) const;
+    bool RestoreValue(ByteSource& file, const ProblemItem& item) const;
+    bool RestoreKeyTree(ByteSource& file, const ProblemItem& item) const;
+    // Writes one key node under parent after checking it whole; meant for a node held
+    // in memory, which cannot fail to read once checked.
+    bool RestoreKeyNode(ByteSource& payload, HKEY parent) const;
+
+private:
+    // A bare file name: anything that could lead out of the folder is refused.
+    std::string PathOf(const std::string& name) const;
+};
+
+// The byte offset of the last backslash, counting code page 936 pairs as one
+// character (their second byte may be 0x5C); npos when there is none.
+size_t LastBackslash(const std::string& path);

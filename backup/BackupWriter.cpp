@@ -1,0 +1,79 @@
+#include "backup/BackupWriter.h"
+
+#include "engine/Handles.h"
+#include "engine/RegistryRepairer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool WriteNode(ByteSink& file, HKEY key, const std::string& name, int depth) {
+    if (depth > kMaxKeyDepth) return false;
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0, maxData = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
+                         &maxValueName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    if (!WriteString(file, name) || !WriteU32(file, values) || !WriteU32(file, subkeys))
+        return false;
+    // Lengths come in characters; a code page 936 character may take two bytes.
+    std::vector<char> nameBuffer(2 * size_t{std::max(maxSubkey, maxValueName)} + 16);
+    std::vector<BYTE> data(size_t{maxData} + 16);
+    const DWORD nameCapacity = static_cast<DWORD>(nameBuffer.size());
+    const DWORD dataCapacity = static_cast<DWORD>(data.size());
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nameLength = nameCapacity, dataLength = dataCapacity, type = 0;
+        if (RegEnumValueA(key, i, nameBuffer.data(), &nameLength, nullptr, &type, data.data(),
+                          &dataLength) != ERROR_SUCCESS ||
+            !WriteString(file, nameBuffer.data(), nameLength) ||
+            !WriteValueData(file, type, data.data(), dataLength))
+            return false;
+    }
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD nameLength = nameCapacity;
+        if (RegEnumKeyExA(key, i, nameBuffer.data(), &nameLength, nullptr, nullptr, nullptr,
+                          nullptr) != ERROR_SUCCESS)
+            return false;
+        std::string child(nameBuffer.data(), nameLength);
+        RegKey subkey;
+        if (!subkey.Open(key, child.c_str(), KEY_READ) ||
+            !WriteNode(file, subkey.Get(), child, depth + 1))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteItemRecord(ByteSink& file, const ProblemItem& item) {
+    if (!IsKnownRoot(item.rootKey) || !WriteItemHeader(file, item)) return false;
+    if (item.kind == kKindValue)
+        return WriteValueBlock(file, item.rootKey, item.keyPath, item.itemName);
+    if (item.kind == kKindKey) {
+        std::string path =
+            item.keyPath.empty() ? item.itemName : item.keyPath + "\\" + item.itemName;
+        RegKey key;
+        return key.Open(item.rootKey, path.c_str(), KEY_READ) &&
+               WriteKeyNode(file, key.Get(), item.itemName);
+    }
+    return true;
+}
+
+bool WriteValueBlock(ByteSink& file, uint32_t rootKey, const std::string& keyPath,
+                     const std::string& valueName) {
+    RegKey key;
+    DWORD size = 0, type = 0;
+    if (!key.Open(rootKey, keyPath.c_str(), KEY_READ) ||
+        RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS)
+        return false;
+    std::vector<BYTE> data(size);
+    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, data.data(), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    return WriteValueData(file, type, data.data(), size);
+}
+
+bool WriteKeyNode(ByteSink& file, HKEY key, const std::string& name) {
+    return WriteNode(file, key, name, 1);
+}

@@ -1,0 +1,68 @@
+#include "engine/RegistryRepairer.h"
+
+#include "engine/Handles.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// The registry nests no deeper; a link that loops would.
+constexpr int kMaxDepth = 512;
+} // namespace
+
+bool IsKnownRoot(uint32_t root) {
+    return root == kRootClassesRoot || root == kRootCurrentUser || root == kRootLocalMachine;
+}
+
+bool RegistryRepairer::DeleteSelectedItems(const ProblemList& items) const {
+    bool allDeleted = true;
+    for (const ProblemItem& item : items) {
+        if (!item.selected || (item.kind != kKindValue && item.kind != kKindKey)) continue;
+        RegKey key;
+        if (!IsKnownRoot(item.rootKey) ||
+            !key.Open(item.rootKey, item.keyPath.c_str(), kRepairAccess)) {
+            allDeleted = false;
+            continue;
+        }
+        if (item.kind == kKindValue) {
+            if (RegDeleteValueA(key.Get(), item.itemName.c_str()) != ERROR_SUCCESS)
+                allDeleted = false;
+        } else if (item.itemName.empty() || !DeleteKeyTree(key.Get(), item.itemName.c_str())) {
+            // No name would take the whole of keyPath with it: refused.
+            allDeleted = false;
+        }
+    }
+    return allDeleted;
+}
+
+bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name) const {
+    return DeleteKeyTree(parent, name, 1);
+}
+
+bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name, int depth) const {
+    if (depth > kMaxDepth) return false;
+    {
+        RegKey key;
+        DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0;
+        if (!key.Open(parent, name, kRepairAccess) ||
+            RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
+                             &values, &maxValueName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return false;
+        // Lengths come in characters; a code page 936 character may take two bytes.
+        std::vector<char> buffer(2 * size_t{std::max(maxSubkey, maxValueName)} + 1);
+        const DWORD capacity = static_cast<DWORD>(buffer.size());
+        for (DWORD i = subkeys; i-- > 0;) {
+            DWORD length = capacity;
+            if (RegEnumKeyExA(key.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr,
+                              nullptr) == ERROR_SUCCESS)
+                DeleteKeyTree(key.Get(), buffer.data(), depth + 1);
+        }
+        for (DWORD i = values; i-- > 0;) {
+            DWORD length = capacity;
+            if (RegEnumValueA(key.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr,
+                              nullptr) == ERROR_SUCCESS)
+                RegDeleteValueA(key.Get(), buffer.data());
+        }
+    }
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+}

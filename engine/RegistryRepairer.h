@@ -1,0 +1,27 @@
+// Removing ticked problems from the registry.
+#pragma once
+
+#include "engine/ProblemItem.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+// KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE
+constexpr REGSAM kRepairAccess = 0x2001F;
+
+// Only the three predefined roots name a key; any other number would reach whatever
+// handle happens to have that value.
+bool IsKnownRoot(uint32_t root);
+
+class RegistryRepairer {
+public:
+    // Every ticked item, in list order; a failed item never stops the walk. True when
+    // every ticked item of kind 0 or 1 was deleted.
+    bool DeleteSelectedItems(const ProblemList& items) const;
+    // The subkey with every subkey and value below it; true when the subkey itself went.
+    bool DeleteKeyTree(HKEY parent, const char* name) const;
+
+private:
+    bool DeleteKeyTree(HKEY parent, const char* name, int depth) const;
+};
