@@ -64,8 +64,8 @@ bool ProgressPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND ProgressPage::CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
                                int x, int y, int width, int height) {
-    return CreateWindowExA(exStyle, className, text, style, x, y, width, height, m_hWndPage, nullptr,
-                           g_hInstance, nullptr);
+    return CreateWindowExA(exStyle, className, text, style, x, y, width, height, m_hWndPage,
+                           nullptr, g_hInstance, nullptr);
 }
 
 void ProgressPage::CreateControls() {
@@ -77,8 +77,8 @@ void ProgressPage::CreateControls() {
     ReleaseDC(m_hWndPage, dc);
     const WPARAM font = reinterpret_cast<WPARAM>(m_hFont.Get());
 
-    m_hWndTitle = CreateChild("STATIC", "Velk Tidewell 正在扫描你的系统，请稍等...", visibleChild, 0,
-                              30, 30, 630, 15);
+    m_hWndTitle = CreateChild("STATIC", "Velk Tidewell 正在扫描你的系统，请稍等...", visibleChild,
+                              0, 30, 30, 630, 15);
     SendMessageA(m_hWndTitle, WM_SETFONT, font, FALSE);
     m_hWndStatus = CreateChild("STATIC", "", visibleChild, 0, 30, 300, 660, 15);
     SendMessageA(m_hWndStatus, WM_SETFONT, font, FALSE);
@@ -158,15 +158,13 @@ void ProgressPage::StopTimer() {
 }
 
 void ProgressPage::EndScan() {
-    if (!m_hThread)
-        return;
+    if (!m_hThread) return;
     m_Status.stopRequested = true;
     WaitForWorker();
 }
 
 void ProgressPage::WaitForWorker() {
-    if (!m_hThread)
-        return;
+    if (!m_hThread) return;
     // Not a plain wait: the worker ends inside a SendMessageA to this thread, which
     // returns only while this thread takes sent messages.
     const HANDLE thread = m_hThread.Get();
@@ -184,8 +182,7 @@ DWORD WINAPI ProgressPage::ScanThread(LPVOID page) {
 
 DWORD ProgressPage::RunJobs() {
     for (JobProgress& row : m_JobRows) {
-        if (m_Status.stopRequested)
-            break;
+        if (m_Status.stopRequested) break;
         m_Status.problemCount = 0;
         m_strCurrentJob = &row.job->name;
         row.state = JobProgress::kRunning;

@@ -66,8 +66,7 @@ class ProgressPageTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(sandbox.Active());
         InitCommonControls();
         host = std::make_unique<HostWindow>(690, 496);
@@ -87,8 +86,7 @@ protected:
     void Scan(const std::function<void()>& beforeStart = nullptr) {
         ended.clear();
         page.PrepareScan();
-        if (beforeStart)
-            beforeStart();
+        if (beforeStart) beforeStart();
         ASSERT_TRUE(page.StartScan());
         ASSERT_TRUE(PumpUntil([&] { return !ended.empty(); }, 60000)) << "the scan never ended";
     }
@@ -199,8 +197,8 @@ TEST_F(ProgressPageTest, HasItsControlsAndOneWaitingRowPerJobBeforeAScan) {
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = text;
         column.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(page.m_hWndJobList, LVM_GETCOLUMNA, i,
-                                 reinterpret_cast<LPARAM>(&column)));
+        ASSERT_TRUE(
+            SendMessageA(page.m_hWndJobList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
         EXPECT_STREQ(text, titles[i]);
         EXPECT_EQ(column.cx, widths[i]);
     }
@@ -389,12 +387,10 @@ TEST_F(ProgressPageTest, DestroyingAPageThatScansEndsItsWorkerFirst) {
         ASSERT_TRUE(other->StartScan());
         ASSERT_TRUE(gate.WaitEntered());
         HANDLE worker = nullptr;
-        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), other->WorkerThread(),
-                                    GetCurrentProcess(), &worker,
-                                    SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), other->WorkerThread(), GetCurrentProcess(),
+                                    &worker, SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
         KernelHandle workerHandle(worker);
-        if (windowFirst)
-            frame.reset();
+        if (windowFirst) frame.reset();
         other.reset();
         EXPECT_EQ(WaitForSingleObject(worker, 0), WAIT_OBJECT_0) << "the worker still runs";
         DWORD code = STILL_ACTIVE;

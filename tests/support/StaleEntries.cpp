@@ -23,15 +23,13 @@ std::map<int32_t, int> PlantStaleEntries(const TestFolder& files) {
               PutString(kRootLocalMachine, kRun, "GoneOne", files.Path("gone1.exe")) &&
               PutString(kRootLocalMachine, kRun, "GoneTwo", files.Path("gone2.exe") + " /x") &&
               PutString(kRootLocalMachine, kRun, "Present", present);
-    if (!ok)
-        return {};
+    if (!ok) return {};
     return {{1, 1}, {6, 1}, {7, 2}};
 }
 
 bool PlantManyStaleClasses(const TestFolder& files, int count) {
     RegKey clsid;
-    if (!clsid.Create(HKEY_CLASSES_ROOT, "CLSID", KEY_ALL_ACCESS))
-        return false;
+    if (!clsid.Create(HKEY_CLASSES_ROOT, "CLSID", KEY_ALL_ACCESS)) return false;
     const std::string gone = files.Path("gone-server.dll");
     for (int i = 0; i < count; ++i) {
         char path[96];
@@ -40,6 +38,20 @@ bool PlantManyStaleClasses(const TestFolder& files, int count) {
         if (!server.Create(clsid.Get(), path, KEY_ALL_ACCESS) ||
             RegSetValueExA(server.Get(), nullptr, 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(gone.c_str()),
+                           static_cast<DWORD>(gone.size() + 1)) != ERROR_SUCCESS)
+            return false;
+    }
+    return true;
+}
+
+bool PlantManyStaleStartupValues(const TestFolder& files, int count) {
+    RegKey run;
+    if (!run.Create(HKEY_LOCAL_MACHINE, kRun, KEY_ALL_ACCESS)) return false;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "many%06d", i);
+        const std::string gone = files.Path("gone-many\\") + name + ".exe";
+        if (RegSetValueExA(run.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(gone.c_str()),
                            static_cast<DWORD>(gone.size() + 1)) != ERROR_SUCCESS)
             return false;
     }

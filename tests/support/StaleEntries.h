@@ -11,6 +11,10 @@
 // must find (by jobId).
 std::map<int32_t, int> PlantStaleEntries(const TestFolder& files);
 
+// Startup values whose programs are gone, enough to keep the startup check busy for a
+// while; it finishes its walk whatever the stop request says.
+bool PlantManyStaleStartupValues(const TestFolder& files, int count);
+
 // COM classes whose servers are gone, enough to keep the class check busy for a while
 // (it looks at the stop request between classes). Answers false when planting failed.
 bool PlantManyStaleClasses(const TestFolder& files, int count);
