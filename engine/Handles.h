@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <utility>
@@ -95,6 +96,13 @@ using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>; // LoadImageA's icons (not shared ones)
+
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ImageList_Destroy(h); }
+};
+using ImageListHandle = UniqueHandle<ImageListTraits>;
 
 // A registry key; the roots themselves are never owned.
 class RegKey : public UniqueHandle<RegKeyTraits> {

@@ -1,0 +1,173 @@
+#include "controls/GroupView.h"
+
+#include "controls/DoubleBufferedPaint.h"
+#include "controls/ResultView.h"
+#include "controls/WindowClass.h"
+#include "engine/FatalAssert.h"
+#include "engine/JobEnumerator.h"
+#include "wizard/Instance.h"
+
+namespace {
+
+const char kClassName[] = "group_view_class";
+
+const COLORREF kBackground = RGB(237, 242, 252);
+const COLORREF kSelectedFill = RGB(187, 194, 214);
+const COLORREF kRootTextColour = RGB(196, 0, 0);
+
+} // namespace
+
+void GroupView::Create(ResultView* resultView, HWND parent, int x, int y, int width, int height) {
+    m_pResultView = resultView;
+    velk::RegisterObjectClass(kClassName, WindowProc);
+    m_hWndView = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height,
+                                 parent, nullptr, g_hInstance, this);
+    VELK_ASSERT(m_hWndView, "GroupView");
+}
+
+void GroupView::BuildGroups(ProblemList& items) {
+    m_pItems = &items;
+    m_groups.clear(); // releases the icons of the previous build
+    const JobEnumerator* jobs = JobEnumerator::mSingleton;
+    const size_t jobCount = jobs ? jobs->size() : 0;
+    m_groups.resize(jobCount);
+
+    RECT client = {};
+    GetClientRect(m_hWndView, &client);
+    for (size_t i = 0; i < jobCount; ++i) {
+        ItemGroup& group = m_groups[i];
+        const int top = static_cast<int>(i) * kRowHeight;
+        group.bounds = RECT{kIndent, top, client.right, top + kRowHeight};
+        group.itemCount = 0;
+        if (const velk::Job* job = jobs->FindJob(static_cast<int32_t>(i))) {
+            group.icon.Reset(static_cast<HICON>(LoadImageA(
+                g_hInstance, MAKEINTRESOURCEA(job->iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+            group.jobName = job->name;
+        }
+    }
+    if (!m_groups.empty()) {
+        m_groups[0].bounds.left = 0;
+        // Group 0 lists every item once, the root's own included; an item of no job
+        // is in no group.
+        std::vector<size_t> sizes(jobCount, 0);
+        for (const ProblemItem& item : items)
+            if (item.jobId >= 0 && static_cast<size_t>(item.jobId) < jobCount)
+                ++sizes[static_cast<size_t>(item.jobId)];
+        m_groups[0].groupItems.reserve(items.size());
+        for (size_t i = 1; i < jobCount; ++i)
+            m_groups[i].groupItems.reserve(sizes[i]);
+        for (ProblemItem& item : items) {
+            if (item.jobId < 0 || static_cast<size_t>(item.jobId) >= jobCount)
+                continue;
+            m_groups[0].groupItems.push_back(&item);
+            if (item.jobId != 0)
+                m_groups[static_cast<size_t>(item.jobId)].groupItems.push_back(&item);
+        }
+        for (ItemGroup& group : m_groups)
+            group.itemCount = static_cast<int32_t>(group.groupItems.size());
+    }
+
+    m_selectedGroup = 0;
+    if (m_groups.empty()) {
+        // Nothing to show, and nothing may keep pointing into an earlier list.
+        m_pResultView->ClearItems();
+        m_pResultView->LayoutItems();
+        return;
+    }
+    SelectGroup(0);
+}
+
+void GroupView::SelectGroup(int32_t index) {
+    if (index < 0 || static_cast<size_t>(index) >= m_groups.size())
+        return;
+    m_pResultView->ClearItems();
+    for (ProblemItem* item : m_groups[static_cast<size_t>(index)].groupItems)
+        m_pResultView->AddItem(item);
+    m_pResultView->LayoutItems();
+}
+
+std::string GroupView::RowText(size_t index) const {
+    const ItemGroup& group = m_groups[index];
+    const std::string count = " (" + std::to_string(group.itemCount) + ")";
+    return (index == 0 ? std::string("所有项目") : group.jobName) + count;
+}
+
+LRESULT CALLBACK GroupView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    GroupView* self = velk::WindowObject<GroupView>(hwnd, message, lParam);
+    if (message == WM_CREATE) {
+        if (self)
+            self->m_hWndView = hwnd;
+        return 0;
+    }
+    if (!self || !self->m_hWndView)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT:
+        self->OnPaint();
+        return 0;
+    case WM_LBUTTONDOWN:
+        self->OnClick(lParam);
+        return 0;
+    case WM_DESTROY:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        return 0;
+    case WM_NCDESTROY:
+        // The view outlives its window (it is a member of the page).
+        self->m_hWndView = nullptr;
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void GroupView::OnClick(LPARAM lParam) {
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    for (size_t i = 0; i < m_groups.size(); ++i) {
+        if (PtInRect(&m_groups[i].bounds, point)) {
+            m_selectedGroup = static_cast<int32_t>(i);
+            SelectGroup(m_selectedGroup);
+            InvalidateRect(m_hWndView, nullptr, FALSE);
+            return;
+        }
+    }
+}
+
+void GroupView::OnPaint() {
+    velk::DoubleBufferedPaint paint(m_hWndView);
+    const HDC dc = paint.Dc();
+    const RECT client = {0, 0, paint.Width(), paint.Height()};
+    {
+        GdiObject background(CreateSolidBrush(kBackground));
+        FillRect(dc, &client, static_cast<HBRUSH>(background.Get()));
+    }
+    if (m_selectedGroup >= 0 && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
+        GdiObject fill(CreateSolidBrush(kSelectedFill));
+        GdiObject border(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+        SelectedObject selectedFill(dc, fill.Get());
+        SelectedObject selectedBorder(dc, border.Get());
+        const RECT& b = m_groups[static_cast<size_t>(m_selectedGroup)].bounds;
+        Rectangle(dc, b.left, b.top, b.right, b.bottom);
+    }
+    GdiObject bold = velk::CreateWizardFont(dc, 9, FW_BOLD, "Tahoma");
+    GdiObject normal = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
+    SetBkMode(dc, TRANSPARENT);
+    if (!m_groups.empty()) {
+        SelectedObject font(dc, bold.Get());
+        SetTextColor(dc, kRootTextColour);
+        DrawRow(dc, 0);
+    }
+    SelectedObject font(dc, normal.Get());
+    SetTextColor(dc, RGB(0, 0, 0));
+    for (size_t i = 1; i < m_groups.size(); ++i)
+        DrawRow(dc, i);
+}
+
+void GroupView::DrawRow(HDC dc, size_t index) const {
+    const ItemGroup& group = m_groups[index];
+    const RECT& b = group.bounds;
+    DrawIconEx(dc, b.left + 8, b.top + 8, group.icon.Get(), 16, 16, 0, nullptr, DI_NORMAL);
+    RECT text = {b.left + 32, b.top, b.right, b.bottom};
+    const std::string caption = RowText(index);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+}

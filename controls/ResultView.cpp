@@ -1,0 +1,254 @@
+#include "controls/ResultView.h"
+
+#include "controls/DoubleBufferedPaint.h"
+#include "controls/WindowClass.h"
+#include "engine/FatalAssert.h"
+#include "resources/ResourceIds.h"
+#include "wizard/Instance.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kClassName[] = "result_view_class";
+
+const COLORREF kFrameColour = RGB(238, 238, 238);
+const COLORREF kTitleColour = RGB(0, 0, 128);
+const COLORREF kLineColour = RGB(128, 128, 128);
+
+// Registry texts may hold '&': shown as stored, never as a mnemonic.
+const UINT kTitleFormat = DT_SINGLELINE | DT_NOPREFIX;
+const UINT kLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+
+void DrawLine(HDC dc, const std::string& text, RECT area, UINT format) {
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
+}
+
+} // namespace
+
+void ResultView::Create(HWND parent, int x, int y, int width, int height) {
+    velk::RegisterObjectClass(kClassName, WindowProc);
+    m_textRight = width - 9;
+    m_hWndView = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL, x, y,
+                                 width, height, parent, nullptr, g_hInstance, this);
+    VELK_ASSERT(m_hWndView, "ResultView");
+    // Empty until the first group arrives: nothing to scroll yet.
+    LayoutItems();
+}
+
+void ResultView::ClearItems() {
+    m_entries.clear();
+}
+
+void ResultView::AddItem(ProblemItem* item) {
+    m_entries.push_back(ViewEntry{item, RECT{0, 0, 0, 0}});
+}
+
+void ResultView::LayoutItems() {
+    RECT client = {};
+    GetClientRect(m_hWndView, &client);
+    int32_t top = 0;
+    for (ViewEntry& entry : m_entries) {
+        entry.rect = RECT{0, top, client.right, top + kCardHeight};
+        top += kCardHeight;
+    }
+    m_scrollPos = 0;
+    m_contentHeight = top;
+    if (m_contentHeight < client.bottom) {
+        EnableScrollBar(m_hWndView, SB_VERT, ESB_DISABLE_BOTH);
+    } else {
+        EnableScrollBar(m_hWndView, SB_VERT, ESB_ENABLE_BOTH);
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMin = 0;
+        info.nMax = m_contentHeight;
+        info.nPage = static_cast<UINT>(client.bottom);
+        info.nPos = 0;
+        SetScrollInfo(m_hWndView, SB_VERT, &info, TRUE);
+    }
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+}
+
+std::string ResultView::ItemLine(const ProblemItem& item) {
+    return "项目：" + item.locationText;
+}
+
+std::string ResultView::ValueLine(const ProblemItem& item) {
+    return "值：" + item.dataText;
+}
+
+LRESULT CALLBACK ResultView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    ResultView* self = velk::WindowObject<ResultView>(hwnd, message, lParam);
+    if (message == WM_CREATE) {
+        if (self) {
+            self->m_hWndView = hwnd;
+            self->HandleMessage(message, wParam, lParam);
+        }
+        return 0;
+    }
+    if (!self || !self->m_hWndView)
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The view outlives its window (it is a member of the page).
+        self->m_hWndView = nullptr;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam)
+               ? 0
+               : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+bool ResultView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateImageList();
+        return true;
+    case WM_DESTROY:
+        m_hImageList.Reset();
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        return true;
+    case WM_VSCROLL:
+        OnScroll(LOWORD(wParam));
+        return true;
+    case WM_LBUTTONDOWN:
+        OnClick(lParam);
+        return true;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        return true;
+    }
+    return false;
+}
+
+void ResultView::CreateImageList() {
+    m_hImageList.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
+    for (int id : {IDI_TICK_OFF, IDI_TICK_ON}) {
+        IconHandle icon(static_cast<HICON>(
+            LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        ImageList_AddIcon(m_hImageList.Get(), icon.Get());
+    }
+}
+
+int ResultView::ClientHeight() const {
+    RECT client = {};
+    GetClientRect(m_hWndView, &client);
+    return client.bottom;
+}
+
+size_t ResultView::FirstCardBelow(int32_t contentY) const {
+    const auto first =
+        std::partition_point(m_entries.begin(), m_entries.end(),
+                             [&](const ViewEntry& e) { return e.rect.bottom <= contentY; });
+    return static_cast<size_t>(first - m_entries.begin());
+}
+
+void ResultView::OnPaint() {
+    velk::DoubleBufferedPaint paint(m_hWndView);
+    const HDC dc = paint.Dc();
+    const RECT client = {0, 0, paint.Width(), paint.Height()};
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    SetViewportOrgEx(dc, 0, -m_scrollPos, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    {
+        GdiObject regular = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
+        GdiObject bold = velk::CreateWizardFont(dc, 8, FW_BOLD, "Tahoma");
+        GdiObject pen(CreatePen(PS_SOLID, 1, kFrameColour));
+        SelectedObject font(dc, regular.Get());
+        SelectedObject framePen(dc, pen.Get());
+        SelectedObject fill(dc, GetStockObject(WHITE_BRUSH));
+        // Only the cards in the window: a long list costs no more than a short one.
+        const int32_t bottom = m_scrollPos + paint.Height();
+        for (size_t i = FirstCardBelow(m_scrollPos);
+             i < m_entries.size() && m_entries[i].rect.top < bottom; ++i)
+            DrawCard(dc, m_entries[i], regular.Get(), bold.Get());
+    }
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+}
+
+void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const {
+    const RECT& r = entry.rect;
+    const ProblemItem& item = *entry.item;
+    RoundRect(dc, r.left + 3, r.top + 1, r.right - 3, r.bottom - 1, 3, 3);
+    ImageList_Draw(m_hImageList.Get(), item.selected ? 1 : 0, dc, r.left + kTickBox.left,
+                   r.top + kTickBox.top, ILD_NORMAL);
+
+    SelectObject(dc, bold);
+    SetTextColor(dc, kTitleColour);
+    DrawLine(dc, item.description, RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
+             kTitleFormat);
+
+    SelectObject(dc, regular);
+    SetTextColor(dc, kLineColour);
+    DrawLine(dc, ItemLine(item), RECT{r.left + 9, r.top + 30, r.left + m_textRight, r.top + 45},
+             kLineFormat);
+    DrawLine(dc, ValueLine(item), RECT{r.left + 9, r.top + 45, r.left + m_textRight, r.top + 60},
+             kLineFormat);
+}
+
+void ResultView::OnScroll(WORD request) {
+    // A list shorter than the window does not scroll; the disabled bar keeps the
+    // settings of an earlier, longer list.
+    if (m_contentHeight < ClientHeight())
+        return;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_POS | SIF_TRACKPOS;
+    GetScrollInfo(m_hWndView, SB_VERT, &info);
+    int position = info.nPos;
+    switch (request) {
+    case SB_LINEUP:
+        position -= kLineStep;
+        break;
+    case SB_LINEDOWN:
+        position += kLineStep;
+        break;
+    case SB_PAGEUP:
+        position -= kPageStep;
+        break;
+    case SB_PAGEDOWN:
+        position += kPageStep;
+        break;
+    // The message carries only 16 bits of the thumb; long lists need all 32.
+    case SB_THUMBTRACK:
+        position = info.nTrackPos;
+        break;
+    case SB_TOP:
+        position = info.nMin;
+        break;
+    case SB_BOTTOM:
+        position = info.nMax;
+        break;
+    default:
+        break;
+    }
+    SCROLLINFO update = {};
+    update.cbSize = sizeof update;
+    update.fMask = SIF_POS;
+    update.nPos = position;
+    SetScrollInfo(m_hWndView, SB_VERT, &update, TRUE);
+    update.nPos = 0;
+    GetScrollInfo(m_hWndView, SB_VERT, &update); // clamped to the range
+    m_scrollPos = update.nPos;
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+}
+
+void ResultView::OnClick(LPARAM lParam) {
+    const int x = static_cast<short>(LOWORD(lParam));
+    const int32_t y = static_cast<short>(HIWORD(lParam)) + m_scrollPos;
+    // Cards do not overlap: only the card under the point can hold its box.
+    const size_t index = FirstCardBelow(y);
+    if (index >= m_entries.size())
+        return;
+    const RECT& card = m_entries[index].rect;
+    RECT box = kTickBox;
+    OffsetRect(&box, card.left, card.top);
+    const POINT point = {x, y};
+    if (!PtInRect(&box, point))
+        return;
+    m_entries[index].item->selected = !m_entries[index].item->selected;
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+}

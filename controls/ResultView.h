@@ -1,0 +1,63 @@
+// The right-hand pane of the result page: one card per item of the chosen group, each
+// with a tick box that flips the item's selected flag in place, in a scrolling list.
+#pragma once
+
+#include "engine/Handles.h"
+#include "engine/ProblemItem.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ViewEntry {
+    ProblemItem* item;
+    RECT rect; // content coordinates: y grows from the first card's top
+};
+
+class ResultView {
+public:
+    static constexpr int kCardHeight = 60;
+    static constexpr int kLineStep = 60;  // one card
+    static constexpr int kPageStep = 300; // five cards, whatever the window's height
+    static constexpr RECT kTickBox = {9, 9, 25, 25};
+
+    ResultView() = default;
+    ResultView(const ResultView&) = delete;
+    ResultView& operator=(const ResultView&) = delete;
+
+    void Create(HWND parent, int x, int y, int width, int height);
+
+    // The group view fills the view with these three, in this order.
+    void ClearItems();
+    void AddItem(ProblemItem* item);
+    // Places the cards, scrolls to the top and repaints.
+    void LayoutItems();
+
+    HWND Handle() const { return m_hWndView; }
+    const std::vector<ViewEntry>& Entries() const { return m_entries; }
+    int32_t ScrollPos() const { return m_scrollPos; }
+    int32_t ContentHeight() const { return m_contentHeight; }
+
+    // What a card's item and value lines say; the texts may be kilobytes long.
+    static std::string ItemLine(const ProblemItem& item);
+    static std::string ValueLine(const ProblemItem& item);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateImageList();
+    void OnPaint();
+    void DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const;
+    void OnScroll(WORD request);
+    void OnClick(LPARAM lParam);
+    int ClientHeight() const;
+    // Index of the first card whose bottom lies below content y; cards are in order.
+    size_t FirstCardBelow(int32_t contentY) const;
+
+    HWND m_hWndView = nullptr;
+    std::vector<ViewEntry> m_entries;
+    int32_t m_scrollPos = 0;
+    int32_t m_contentHeight = 0;
+    ImageListHandle m_hImageList;
+    int m_textRight = 0; // right edge of a card's three text lines, from the created width
+};
