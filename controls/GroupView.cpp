@@ -47,20 +47,19 @@ void GroupView::BuildGroups(ProblemList& items) {
     }
     if (!m_groups.empty()) {
         m_groups[0].bounds.left = 0;
-        // Group 0 lists every item once, the root's own included; an item of no job
-        // is in no group.
+        // Group 0 lists every item once, the root's own included, and also an item of
+        // no job (only an edited backup has one): all that a fix or restore would
+        // touch can be seen.
         std::vector<size_t> sizes(jobCount, 0);
         for (const ProblemItem& item : items)
-            if (item.jobId >= 0 && static_cast<size_t>(item.jobId) < jobCount)
+            if (item.jobId > 0 && static_cast<size_t>(item.jobId) < jobCount)
                 ++sizes[static_cast<size_t>(item.jobId)];
         m_groups[0].groupItems.reserve(items.size());
         for (size_t i = 1; i < jobCount; ++i)
             m_groups[i].groupItems.reserve(sizes[i]);
         for (ProblemItem& item : items) {
-            if (item.jobId < 0 || static_cast<size_t>(item.jobId) >= jobCount)
-                continue;
             m_groups[0].groupItems.push_back(&item);
-            if (item.jobId != 0)
+            if (item.jobId > 0 && static_cast<size_t>(item.jobId) < jobCount)
                 m_groups[static_cast<size_t>(item.jobId)].groupItems.push_back(&item);
         }
         for (ItemGroup& group : m_groups)

@@ -1,0 +1,240 @@
+#include "wizard/WizardFrame.h"
+
+#include "controls/DoubleBufferedPaint.h"
+#include "engine/FatalAssert.h"
+#include "resources/ResourceIds.h"
+#include "wizard/Instance.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+namespace {
+
+const char kClassName[] = "wizard_frame_class";
+const DWORD kStyle = 0x06CA0000; // clip siblings and children, caption, system menu, minimize
+
+bool Checked(HWND radio) {
+    return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// One band of artwork across the whole width.
+void CopyBand(HDC dc, HDC source, int bitmapId, int top, int height) {
+    GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(bitmapId)));
+    SelectedObject selected(source, bitmap.Get());
+    BitBlt(dc, 0, top, WizardFrame::kClientWidth, height, source, 0, 0, SRCCOPY);
+}
+
+} // namespace
+
+WizardFrame* WizardFrame::m_Singleton = nullptr;
+
+// Checked before the first member is built, so that a second frame stops here and not
+// in the job list's own check.
+HWND WizardFrame::NoFrameYet() {
+    VELK_ASSERT(m_Singleton == 0, "WizardFrame");
+    return nullptr;
+}
+
+WizardFrame::WizardFrame() : m_hWndWizard(NoFrameYet()) {
+    m_Singleton = this;
+}
+
+WizardFrame::~WizardFrame() {
+    DestroyWindow(m_hWndWizard); // normally gone already; then this fails harmlessly
+    // The worker scans with the job list and writes into the progress page.
+    m_ProgressPage.EndScan();
+    VELK_ASSERT(m_Singleton, "WizardFrame");
+    m_Singleton = nullptr;
+}
+
+void WizardFrame::Create() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = g_hInstance;
+    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);
+    m_hWndWizard = CreateWindowExA(0, kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_hInstance, this);
+    VELK_ASSERT(m_hWndWizard, "WizardFrame");
+    Centre();
+
+    m_BackButton.Create(m_hWndWizard, 293, 459);
+    m_NextButton.Create(m_hWndWizard, 413, 459);
+    m_CancelButton.Create(m_hWndWizard, 571, 459);
+    m_WelcomePage.Create(m_hWndWizard);
+    m_ProgressPage.Create(m_hWndWizard);
+    m_ResultPage.Create(m_hWndWizard);
+
+    m_strBack = "< 后退";
+    m_strNext = "继续 >";
+    m_strCancel = "取消";
+    m_strFix = "修复";
+}
+
+void WizardFrame::Centre() {
+    RECT desktop = {};
+    GetClientRect(GetDesktopWindow(), &desktop);
+    const LONG left = (desktop.right - kClientWidth) / 2;
+    const LONG top = (desktop.bottom - kClientHeight) / 2;
+    RECT outer = {left, top, left + kClientWidth, top + kClientHeight};
+    AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(m_hWndWizard, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(m_hWndWizard, GWL_EXSTYLE)));
+    SetWindowPos(m_hWndWizard, nullptr, outer.left, outer.top, outer.right - outer.left,
+                 outer.bottom - outer.top, SWP_NOZORDER);
+}
+
+int WizardFrame::Run() {
+    ShowWelcomePage();
+    ShowWindow(m_hWndWizard, SW_SHOW);
+    MSG msg;
+    int result;
+    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return result;
+}
+
+void WizardFrame::SetTitle(const std::string& title) {
+    m_strTitle = title;
+    InvalidateRect(m_hWndWizard, nullptr, FALSE);
+}
+
+void WizardFrame::ShowWelcomePage() {
+    SetTitle("欢迎使用 Velk Tidewell");
+    m_BackButton.Disable(m_strBack);
+    m_NextButton.Enable(m_strNext, ID_WELCOME_CONTINUE);
+    m_CancelButton.Enable(m_strCancel, ID_EXIT);
+    ShowWindow(m_WelcomePage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowProgressPage() {
+    SetTitle("处理");
+    m_BackButton.Disable(m_strBack);
+    m_NextButton.Disable(m_strNext);
+    m_CancelButton.Enable(m_strCancel, ID_SCAN_STOP);
+    m_ProgressPage.PrepareScan();
+    ShowWindow(m_ProgressPage.m_hWndPage, SW_SHOW);
+    m_ProgressPage.StartScan();
+}
+
+void WizardFrame::ShowScanResults() {
+    SetTitle("扫描结果");
+    m_BackButton.Enable(m_strBack, ID_RESULTS_BACK);
+    m_NextButton.Enable(m_strFix, ID_RESULTS_FIX);
+    m_CancelButton.Enable(m_strCancel, ID_EXIT);
+    m_ResultPage.SetItems(m_Items);
+    ShowWindow(m_ResultPage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::OnCommand(int32_t id) {
+    switch (id) {
+    case ID_WELCOME_CONTINUE:
+        // Managing and restoring backups come with the backup road.
+        if (Checked(m_WelcomePage.m_hWndManage) || Checked(m_WelcomePage.m_hWndRestore)) break;
+        ShowWindow(m_WelcomePage.m_hWndPage, SW_HIDE);
+        ShowProgressPage();
+        break;
+    case ID_SCAN_STOP:
+        // The page stays until the worker notices and reports 1012.
+        m_ProgressPage.m_Status.stopRequested = true;
+        break;
+    case ID_RESULTS_BACK:
+        ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
+        ShowWelcomePage();
+        break;
+    case ID_SCAN_FINISHED:
+        // The worker waits inside its SendMessageA: the items are complete and still.
+        ShowWindow(m_ProgressPage.m_hWndPage, SW_HIDE);
+        m_ProgressPage.StopTimer();
+        m_Items = m_ProgressPage.m_FoundItems;
+        ShowScanResults();
+        break;
+    case ID_SCAN_STOPPED:
+        m_ProgressPage.StopTimer();
+        ShowWindow(m_ProgressPage.m_hWndPage, SW_HIDE);
+        ShowWelcomePage();
+        break;
+    case ID_EXIT:
+        if (MessageBoxA(m_hWndWizard, "你希望退出吗？", "询问", MB_YESNO | MB_ICONQUESTION) ==
+            IDYES)
+            DestroyWindow(m_hWndWizard);
+        break;
+    default:
+        break;
+    }
+}
+
+void WizardFrame::OpenHelp() {
+    char module[2048];
+    const DWORD length = GetModuleFileNameA(g_hInstance, module, sizeof module);
+    if (length == 0 || length >= sizeof module) return; // a cut path would name some other file
+    std::string path(module, length);
+    // Not find_last_of: the second byte of a GBK character may be a backslash.
+    const size_t slash = LastBackslash(path);
+    if (slash == std::string::npos) return;
+    path.erase(slash + 1);
+    path += "help.html";
+    ShellExecuteA(m_hWndWizard, "OPEN", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void WizardFrame::ShowCursorShape() {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ScreenToClient(m_hWndWizard, &cursor);
+    if (PtInRect(&kHelpRect, cursor))
+        SetCursor(LoadCursorA(g_hInstance, MAKEINTRESOURCEA(IDC_HAND_CURSOR)));
+    else
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void WizardFrame::Paint(HWND hwnd) {
+    velk::DoubleBufferedPaint paint(hwnd, kClientWidth, kClientHeight);
+    const HDC dc = paint.Dc();
+    MemoryDc source(CreateCompatibleDC(dc));
+    CopyBand(dc, source.Get(), IDB_HEADER, 0, kHeaderHeight);
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    {
+        GdiObject font = velk::CreateWizardFont(dc, 18, FW_BOLD, "Garamond");
+        SelectedObject selected(dc, font.Get());
+        RECT title = kTitleRect;
+        DrawTextA(dc, m_strTitle.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER);
+    }
+
+    CopyBand(dc, source.Get(), IDB_FOOTER, kFooterTop, kClientHeight - kFooterTop);
+    // The page area stays undrawn: WS_CLIPCHILDREN keeps the page and buttons intact.
+}
+
+LRESULT CALLBACK WizardFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    WizardFrame* frame = m_Singleton;
+    if (!frame) return DefWindowProcA(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT:
+        frame->Paint(hwnd);
+        return 0;
+    case WM_SETCURSOR:
+        frame->ShowCursorShape();
+        return 0;
+    case WM_COMMAND:
+        frame->OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_LBUTTONDOWN: {
+        const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (PtInRect(&kHelpRect, point)) frame->OpenHelp();
+        return 1;
+    }
+    case WM_DESTROY:
+        // A scan still running has nothing left to report to: let it stop soon.
+        frame->m_ProgressPage.m_Status.stopRequested = true;
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        if (frame->m_hWndWizard == hwnd) frame->m_hWndWizard = nullptr;
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,90 @@
+// The one main window: the header with the page title, the page area and the footer
+// with the three navigation buttons. It switches the pages and dispatches every
+// command; the identifiers the buttons carry are the whole state of the wizard.
+#pragma once
+
+#include "backup/BackupManager.h"
+#include "controls/Button.h"
+#include "controls/ProgressPage.h"
+#include "controls/ResultPage.h"
+#include "engine/JobEnumerator.h"
+#include "engine/ProblemItem.h"
+#include "engine/RegistryRepairer.h"
+#include "wizard/WelcomePage.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// The low word of a WM_COMMAND's wParam.
+enum WizardCommand : int32_t {
+    ID_WELCOME_CONTINUE = 1001,
+    ID_SCAN_STOP = 1004,
+    ID_RESULTS_BACK = 1005,
+    ID_RESULTS_FIX = 1006,
+    ID_BACKUPS_BACK = 1007,
+    ID_BACKUPS_CONTINUE = 1008,
+    ID_RECORDS_BACK = 1009,
+    ID_RECORDS_RESTORE = 1010,
+    ID_SCAN_FINISHED = 1011,
+    ID_SCAN_STOPPED = 1012,
+    ID_EXIT = 1200,
+};
+
+class WizardFrame {
+public:
+    static constexpr int kClientWidth = 690;
+    static constexpr int kClientHeight = 496;
+    static constexpr int kHeaderHeight = 59;
+    static constexpr int kFooterTop = 455;
+    static constexpr RECT kTitleRect = {30, 0, 630, 59};
+    static constexpr RECT kHelpRect = {524, 31, 592, 49};
+
+    // Stops the program when a frame exists already.
+    WizardFrame();
+    // A scan still running is stopped and has ended before the members go.
+    ~WizardFrame();
+    WizardFrame(const WizardFrame&) = delete;
+    WizardFrame& operator=(const WizardFrame&) = delete;
+
+    // The main window, centred with a 690 x 496 client area, its buttons and pages; hidden.
+    void Create();
+    // The welcome page and the window, then the message loop until WM_QUIT.
+    int Run();
+
+    void OnCommand(int32_t id);
+    void ShowWelcomePage();
+    void ShowProgressPage();
+    void ShowScanResults();
+    void SetTitle(const std::string& title);
+    // The help document next to the executable, in its associated program.
+    void OpenHelp();
+
+    static WizardFrame* m_Singleton;
+
+    // Construction order is this order; the job list outlives every page.
+    HWND m_hWndWizard;
+    JobEnumerator m_JobEnumerator;
+    Button m_BackButton;
+    Button m_NextButton;
+    Button m_CancelButton;
+    std::string m_strBack;
+    std::string m_strNext;
+    std::string m_strCancel;
+    std::string m_strFix;
+    velk::WelcomePage m_WelcomePage;
+    velk::ProgressPage m_ProgressPage;
+    velk::ResultPage m_ResultPage;
+    ProblemList m_Items;
+    BackupManager m_BackupManager;
+    RegistryRepairer m_Repairer;
+    std::string m_strTitle;
+
+private:
+    static HWND NoFrameYet();
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HWND hwnd);
+    void ShowCursorShape();
+    void Centre();
+};
