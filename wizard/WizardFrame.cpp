@@ -17,6 +17,11 @@ bool Checked(HWND radio) {
     return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// The please-wait dialog takes no part: it is a picture.
+INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
 // One band of artwork across the whole width.
 void CopyBand(HDC dc, HDC source, int bitmapId, int top, int height) {
     GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(bitmapId)));
@@ -66,11 +71,13 @@ void WizardFrame::Create() {
     m_WelcomePage.Create(m_hWndWizard);
     m_ProgressPage.Create(m_hWndWizard);
     m_ResultPage.Create(m_hWndWizard);
+    m_BackupFilePage.Create(m_hWndWizard);
 
     m_strBack = "< 后退";
     m_strNext = "继续 >";
     m_strCancel = "取消";
     m_strFix = "修复";
+    m_hWndWait = nullptr;
 }
 
 void WizardFrame::Centre() {
@@ -129,13 +136,106 @@ void WizardFrame::ShowScanResults() {
     ShowWindow(m_ResultPage.m_hWndPage, SW_SHOW);
 }
 
+void WizardFrame::ShowBackupFiles() {
+    SetTitle("选择备份文件");
+    m_BackButton.Enable(m_strBack, ID_BACKUPS_BACK);
+    m_NextButton.Enable(m_strNext, ID_BACKUPS_CONTINUE);
+    m_CancelButton.Enable(m_strCancel, ID_EXIT);
+    m_BackupFilePage.Fill();
+    ShowWindow(m_BackupFilePage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowRestoreRecords() {
+    SetTitle("选择恢复记录");
+    m_BackButton.Enable(m_strBack, ID_RECORDS_BACK);
+    m_NextButton.Enable(m_strNext, ID_RECORDS_RESTORE);
+    m_CancelButton.Enable(m_strCancel, ID_EXIT);
+    m_ResultPage.SetItems(m_Items);
+    ShowWindow(m_ResultPage.m_hWndPage, SW_SHOW);
+}
+
+void WizardFrame::ShowWaitDialog() {
+    m_hWndWait = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_WAIT), m_hWndWizard,
+                                    NoDialogProcessing, 0);
+    ShowWindow(m_hWndWait, SW_SHOW);
+    // The text too: no message reaches it until the work is done.
+    RedrawWindow(m_hWndWait, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void WizardFrame::HideWaitDialog() {
+    if (m_hWndWait) DestroyWindow(m_hWndWait);
+    m_hWndWait = nullptr;
+}
+
+void WizardFrame::Fix() {
+    // Only emptiness counts: a list with nothing ticked is backed up all the same.
+    if (m_Items.empty()) {
+        MessageBoxA(m_hWndWizard, "这里未修复，你的系统未修改。", "信息",
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const int answer =
+        MessageBoxA(m_hWndWizard, "你希望创建一个备份吗？", "询问", MB_YESNO | MB_ICONQUESTION);
+    ShowWaitDialog();
+    if (answer == IDYES &&
+        !m_BackupManager.CreateBackup(m_BackupManager.NextBackupName(), m_Items)) {
+        HideWaitDialog();
+        // Nothing deleted: the results stay, ticks and all, for another try.
+        MessageBoxA(m_hWndWizard, "创建备份文件失败，你的系统未修改。", "失败",
+                    MB_OK | MB_ICONERROR);
+        return;
+    }
+    const bool ok = m_Repairer.DeleteSelectedItems(m_Items);
+    HideWaitDialog();
+    if (ok)
+        MessageBoxA(m_hWndWizard, "所有操作已成功完成。", "完成", MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxA(m_hWndWizard,
+                    "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。",
+                    "警告", MB_OK | MB_ICONWARNING);
+    ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
+void WizardFrame::Restore() {
+    if (MessageBoxA(m_hWndWizard, "你真的希望恢复吗？", "询问", MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
+    ShowWaitDialog();
+    // Without a folder the bare name would name a file of the working folder.
+    const std::string folder = m_BackupManager.GetBackupFolder();
+    FileHandle file;
+    if (!folder.empty())
+        file.Reset(CreateFileA((folder + m_BackupFilePage.m_strFileName).c_str(), GENERIC_READ, 0,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+    // A file that is gone, held by another program or no longer the one read writes
+    // nothing; held open without sharing, it cannot change after the check.
+    const bool ok = m_BackupManager.HoldsRecords(file.Get(), m_Items) &&
+                    m_BackupManager.RestoreItems(file.Get(), m_Items);
+    file.Reset();
+    HideWaitDialog();
+    if (ok)
+        MessageBoxA(m_hWndWizard, "所有操作已成功完成。", "完成", MB_OK | MB_ICONINFORMATION);
+    else
+        MessageBoxA(m_hWndWizard, "当恢复备份文件时将存在一些问题。", "错误", MB_OK | MB_ICONERROR);
+    ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
+    ShowWelcomePage();
+}
+
 void WizardFrame::OnCommand(int32_t id) {
     switch (id) {
     case ID_WELCOME_CONTINUE:
-        // Managing and restoring backups come with the backup road.
-        if (Checked(m_WelcomePage.m_hWndManage) || Checked(m_WelcomePage.m_hWndRestore)) break;
+        if (Checked(m_WelcomePage.m_hWndManage)) {
+            // Deleting and renaming backups is the file browser's work; the page stays.
+            const std::string folder = m_BackupManager.GetBackupFolder();
+            if (!folder.empty())
+                ShellExecuteA(m_hWndWizard, "explore", folder.c_str(), nullptr, nullptr, SW_SHOW);
+            break;
+        }
         ShowWindow(m_WelcomePage.m_hWndPage, SW_HIDE);
-        ShowProgressPage();
+        if (Checked(m_WelcomePage.m_hWndRestore))
+            ShowBackupFiles();
+        else
+            ShowProgressPage();
         break;
     case ID_SCAN_STOP:
         // The page stays until the worker notices and reports 1012.
@@ -144,6 +244,31 @@ void WizardFrame::OnCommand(int32_t id) {
     case ID_RESULTS_BACK:
         ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
         ShowWelcomePage();
+        break;
+    case ID_RESULTS_FIX:
+        Fix();
+        break;
+    case ID_BACKUPS_BACK:
+        m_BackupFilePage.Clear();
+        ShowWindow(m_BackupFilePage.m_hWndPage, SW_HIDE);
+        ShowWelcomePage();
+        break;
+    case ID_BACKUPS_CONTINUE:
+        // The name stays with the page for the restore.
+        if (!m_BackupFilePage.GetSelectedFile(m_BackupFilePage.m_strFileName)) break;
+        // The result page is hidden: nothing shows the list while it is replaced.
+        m_Items.clear();
+        m_BackupManager.ReadBackup(m_BackupFilePage.m_strFileName, m_Items);
+        m_BackupFilePage.Clear();
+        ShowWindow(m_BackupFilePage.m_hWndPage, SW_HIDE);
+        ShowRestoreRecords();
+        break;
+    case ID_RECORDS_BACK:
+        ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
+        ShowBackupFiles();
+        break;
+    case ID_RECORDS_RESTORE:
+        Restore();
         break;
     case ID_SCAN_FINISHED:
         // The worker waits inside its SendMessageA: the items are complete and still.

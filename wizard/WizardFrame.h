@@ -3,6 +3,7 @@
 // command; the identifiers the buttons carry are the whole state of the wizard.
 #pragma once
 
+#include "backup/BackupFilePage.h"
 #include "backup/BackupManager.h"
 #include "controls/Button.h"
 #include "controls/ProgressPage.h"
@@ -57,6 +58,15 @@ public:
     void ShowWelcomePage();
     void ShowProgressPage();
     void ShowScanResults();
+    void ShowBackupFiles();
+    void ShowRestoreRecords();
+    // Backs the list up if the user wants, then removes the ticked items.
+    void Fix();
+    // Writes the ticked records back from the backup chosen last.
+    void Restore();
+    // A still picture while the work runs on this thread; no message is handled meanwhile.
+    void ShowWaitDialog();
+    void HideWaitDialog();
     void SetTitle(const std::string& title);
     // The help document next to the executable, in its associated program.
     void OpenHelp();
@@ -75,11 +85,13 @@ public:
     std::string m_strFix;
     velk::WelcomePage m_WelcomePage;
     velk::ProgressPage m_ProgressPage;
+    velk::BackupFilePage m_BackupFilePage;
     velk::ResultPage m_ResultPage;
     ProblemList m_Items;
     BackupManager m_BackupManager;
     RegistryRepairer m_Repairer;
     std::string m_strTitle;
+    HWND m_hWndWait = nullptr;
 
 private:
     static HWND NoFrameYet();
