@@ -165,8 +165,13 @@ HWND FindButtonlessDialog(const RemoteProgram& program) {
 }
 
 void Answer(const SeenBox& box, int buttonId) {
+    RECT area = {};
+    GetWindowRect(box.window, &area);
+    const Image shown = CaptureWindow(nullptr, area);
     PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
     WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, 10000);
+    // The screen beneath can take a second to be drawn again.
+    WaitUntil([&] { return CaptureWindow(nullptr, area) != shown; }, 10000);
 }
 
 Image CaptureScreenOf(HWND window) {
@@ -182,10 +187,10 @@ Image CaptureScreenArea(HWND window, const RECT& client) {
 }
 
 std::string WindowText(HWND window) {
+    // Read from where the system keeps it: no message, so a busy program answers too.
     char text[2048] = {};
     if (window)
-        SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, 5000, nullptr);
+        GetWindowTextA(window, text, sizeof text);
     return text;
 }
 
