@@ -242,7 +242,7 @@ enum class Page { None, Welcome, Progress, Results, BackupList };
 const char* const kTitles[] = {"欢迎使用 Velk Tidewell", "处理", "扫描结果", "选择备份文件",
                                "选择恢复记录"};
 
-enum class Tick { None, Off, On };
+enum class Tick { Off, On };
 
 class TidewellTest : public GuiTest {
 protected:
@@ -811,11 +811,11 @@ TEST_F(TidewellTest, FixOnEmptyResultsAndManagingTheBackups) {
     for (const ProblemItem& item : natural) {
         RegKey key;
         ASSERT_TRUE(key.Open(item.rootKey, item.keyPath.c_str(), KEY_ALL_ACCESS));
+        // RegDeleteTreeA with a name takes the key itself too.
         if (item.kind == kKindKey)
-            RegDeleteTreeA(key.Get(), item.itemName.c_str()),
-                RegDeleteKeyA(key.Get(), item.itemName.c_str());
+            EXPECT_EQ(RegDeleteTreeA(key.Get(), item.itemName.c_str()), ERROR_SUCCESS);
         else
-            RegDeleteValueA(key.Get(), item.itemName.c_str());
+            EXPECT_EQ(RegDeleteValueA(key.Get(), item.itemName.c_str()), ERROR_SUCCESS);
     }
     PlantEntries(false);
     ASSERT_FALSE(HasFatalFailure());
