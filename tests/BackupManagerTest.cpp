@@ -4,6 +4,7 @@
 #include "engine/Handles.h"
 #include "engine/RegistryRepairer.h"
 #include "support/BackupFolderTest.h"
+#include "support/WorkedExamples.h"
 
 #include <gtest/gtest.h>
 
@@ -155,21 +156,11 @@ TEST_F(BackupManagerTest, TheWorkedValueExampleIsTheWholeFile) {
     ProblemList items = PlantSample(0);
     ASSERT_TRUE(manager.CreateBackup(kFirstName, items));
     std::vector<uint8_t> bytes = ReadFileBytes(folder + kFirstName);
-    const char expected[] = "\x01\x00\x00\x00"
-                            "\x01\x00\x00\x80"
-                            "\x0B\x00\x00\x00Software\\A\x00"
-                            "\x02\x00\x00\x00v\x00"
-                            "\x02\x00\x00\x00L\x00"
-                            "\x02\x00\x00\x00"
-                            "D\x00"
-                            "\x02\x00\x00\x00X\x00"
-                            "\x03\x00\x00\x00"
-                            "\x00\x00\x00\x00"
-                            "\x01\x00\x00\x00"
-                            "\x09\x00\x00\x00"
-                            "C:\\a.exe\x00";
+    std::vector<uint8_t> expected = {1, 0, 0, 0}; // count
+    const std::vector<uint8_t> record = WorkedValueRecord();
+    expected.insert(expected.end(), record.begin(), record.end());
     ASSERT_EQ(bytes.size(), 72u);
-    EXPECT_EQ(bytes, std::vector<uint8_t>(expected, expected + 72));
+    EXPECT_EQ(bytes, expected);
 
     ProblemList read(1);
     read[0].keyPath = "kept";

@@ -3,6 +3,7 @@
 #include "engine/Handles.h"
 #include "support/BackupFolderTest.h"
 #include "support/SandboxTest.h"
+#include "support/WorkedExamples.h"
 
 #include <gtest/gtest.h>
 
@@ -25,19 +26,7 @@ TEST_F(BackupWriterTest, AValueRecordIsTheWorkedExampleByteForByte) {
     item.jobId = 3;
     MemorySink sink;
     ASSERT_TRUE(WriteItemRecord(sink, item));
-    const char expected[] = "\x01\x00\x00\x80"
-                            "\x0B\x00\x00\x00Software\\A\x00"
-                            "\x02\x00\x00\x00v\x00"
-                            "\x02\x00\x00\x00L\x00"
-                            "\x02\x00\x00\x00"
-                            "D\x00"
-                            "\x02\x00\x00\x00X\x00"
-                            "\x03\x00\x00\x00"
-                            "\x00\x00\x00\x00"
-                            "\x01\x00\x00\x00"
-                            "\x09\x00\x00\x00"
-                            "C:\\a.exe\x00";
-    EXPECT_EQ(sink.bytes, Bytes(expected, sizeof expected - 1));
+    EXPECT_EQ(sink.bytes, WorkedValueRecord());
     EXPECT_EQ(sink.bytes.size(), 68u);
 }
 

@@ -1,12 +1,11 @@
 #include "controls/ResultPage.h"
 
-#include "controls/Button.h"
 #include "engine/JobEnumerator.h"
-#include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
 
 #include "support/GuiTest.h"
 #include "support/HostWindow.h"
+#include "support/PageFrame.h"
 #include "support/Screenshot.h"
 #include "support/UserInput.h"
 
@@ -146,29 +145,15 @@ TEST_F(ResultPageTest, ShowsEveryItemFromTheTopAndEveryChoiceStartsThere) {
 TEST_F(ResultPageTest, WritesAScreenshot) {
     items[1].selected = false;
     items[4].selected = false;
-    auto band = [&](int id, int y, int height) {
-        HWND picture = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0,
-                                       y, 690, height, host->Handle(), nullptr, nullptr, nullptr);
-        HANDLE bitmap = LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0);
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-        return bitmap;
-    };
-    HANDLE header = band(IDB_HEADER, 0, 59);
-    HANDLE footer = band(IDB_FOOTER, 455, 41);
-    Button back, next, cancel;
-    back.Create(host->Handle(), 293, 459);
-    next.Create(host->Handle(), 413, 459);
-    cancel.Create(host->Handle(), 571, 459);
-    back.Enable("< 后退", 1005);
-    next.Enable("修复", 1006);
-    cancel.Enable("取消", 1200);
+    PageFrame frame(host->Handle());
+    frame.back.Enable("< 后退", 1005);
+    frame.next.Enable("修复", 1006);
+    frame.cancel.Enable("取消", 1200);
     const Image framed = CaptureClient(host->Handle());
     EXPECT_EQ(framed.At(100, 59 + 380), Rgb(237, 242, 252));
     const std::string path = SaveScreenshot(framed, "result_page");
     EXPECT_FALSE(path.empty());
     DestroyWindow(host->Handle());
-    DeleteObject(header);
-    DeleteObject(footer);
 }
 
 } // namespace

@@ -33,16 +33,6 @@ uint32_t WindowColour() {
     return Rgb(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-Image Crop(const Image& image, const RECT& area) {
-    Image part;
-    part.width = area.right - area.left;
-    part.height = area.bottom - area.top;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            part.pixels.push_back(image.At(x, y));
-    return part;
-}
-
 SCROLLBARINFO ScrollBar(HWND view) {
     SCROLLBARINFO info = {};
     info.cbSize = sizeof info;

@@ -222,16 +222,6 @@ Image Render(int width, int height, const std::function<void(HDC)>& draw) {
     return image;
 }
 
-Image Crop(const Image& image, const RECT& r) {
-    Image out;
-    out.width = r.right - r.left;
-    out.height = r.bottom - r.top;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            out.pixels.push_back(image.At(x, y));
-    return out;
-}
-
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
     GdiObject brush(CreateSolidBrush(colour));
     FillRect(dc, &r, static_cast<HBRUSH>(brush.Get()));

@@ -1,12 +1,12 @@
 #include "wizard/WelcomePage.h"
 
-#include "controls/Button.h"
 #include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
 
 #include "support/GdiCounter.h"
 #include "support/GuiTest.h"
 #include "support/HostWindow.h"
+#include "support/PageFrame.h"
 #include "support/Screenshot.h"
 #include "support/UserInput.h"
 
@@ -174,29 +174,15 @@ TEST_F(WelcomePageTest, PaintsTheIntroductionAndThePanel) {
 
 // For people: the page with the header, footer and buttons the frame puts around it.
 TEST_F(WelcomePageTest, WritesAScreenshot) {
-    auto band = [&](int id, int y, int height) {
-        HWND picture = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0,
-                                       y, 690, height, host->Handle(), nullptr, nullptr, nullptr);
-        HANDLE bitmap = LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0);
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-        return bitmap;
-    };
-    HANDLE header = band(IDB_HEADER, 0, 59);
-    HANDLE footer = band(IDB_FOOTER, 455, 41);
-    Button back, next, cancel;
-    back.Create(host->Handle(), 293, 459);
-    next.Create(host->Handle(), 413, 459);
-    cancel.Create(host->Handle(), 571, 459);
-    back.Disable("< 后退");
-    next.Enable("继续 >", 1001);
-    cancel.Enable("取消", 1200);
+    PageFrame frame(host->Handle());
+    frame.back.Disable("< 后退");
+    frame.next.Enable("继续 >", 1001);
+    frame.cancel.Enable("取消", 1200);
     const Image framed = CaptureClient(host->Handle());
     EXPECT_EQ(framed.At(300, 10), LoadBitmapImage(IDB_HEADER).At(300, 10));
     const std::string path = SaveScreenshot(framed, "welcome_page");
     EXPECT_FALSE(path.empty());
     DestroyWindow(host->Handle());
-    DeleteObject(header);
-    DeleteObject(footer);
 }
 
 TEST_F(WelcomePageTest, PaintingManyTimesKeepsTheGdiObjectCount) {

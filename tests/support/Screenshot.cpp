@@ -165,3 +165,13 @@ std::string SaveScreenshot(const Image& image, const char* name) {
         return std::string();
     return file;
 }
+
+Image Crop(const Image& image, const RECT& area) {
+    Image part;
+    part.width = area.right - area.left;
+    part.height = area.bottom - area.top;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            part.pixels.push_back(image.At(x, y));
+    return part;
+}

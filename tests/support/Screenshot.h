@@ -36,6 +36,9 @@ Image CaptureClient(HWND window);
 // A bitmap resource of the test program, pixel for pixel.
 Image LoadBitmapImage(int resourceId);
 
+// The part of an image inside the rectangle.
+Image Crop(const Image& image, const RECT& area);
+
 // Number of pixels of exactly this colour.
 int CountColour(const Image& image, uint32_t colour);
 
