@@ -1,16 +1,32 @@
-# Shared set-up of the README commands: packages, builds, the build tree's own Wine
-# prefix and the processes that go with it. Sourced, not run.
+# Shared set-up of the README commands: packages, builds, a Wine with WoW64 in a Debian
+# sid chroot under the build tree, its Windows prefix, and the processes and mounts that
+# go with them. Sourced, not run.
+#
+# Only sid's Wine runs a 32-bit Windows program inside a 64-bit process (WoW64, as
+# 64-bit Windows does); installing it on the host would upgrade much of the system, so
+# it lives in build/sid and the host keeps its own packages. The checkout is mounted
+# at the same path inside, so build paths mean the same on both sides.
 
 TW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TW_BUILD=${TW_BUILD:-$TW_ROOT/build}
+# TW_SID may name the chroot of another checkout, to share one.
+export TW_SID=${TW_SID:-$TW_BUILD/sid}
 export WINEPREFIX=$TW_BUILD/wineprefix
 export WINEDEBUG=-all
-TW_WINE="$TW_ROOT/tools/wine-exec.sh"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-TW_PACKAGES="locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 xvfb xauth fonts-wqy-microhei imagemagick googletest cmake clang libclang-rt-14-dev"
+TW_WINE="$TW_ROOT/tools/wine-exec.sh"
+TW_MIRROR=${TW_MIRROR:-http://deb.debian.org/debian}
+TW_PACKAGES="locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth imagemagick googletest cmake clang libclang-rt-14-dev debootstrap"
+TW_SID_PACKAGES="wine64 wine locales fonts-wqy-microhei"
+TW_MOUNTS=()
+
+tw_fail() {
+    echo "error: $*" >&2
+    exit 1
+}
 
 tw_install_packages() {
-    local missing=""
+    local missing="" p
     for p in $TW_PACKAGES; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
     done
@@ -19,31 +35,113 @@ tw_install_packages() {
         apt-get update -qq
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
     fi
-    # Wine converts file names through the Unix locale: without zh_CN.UTF-8 a GBK name
-    # such as a backup's cannot be created at all.
-    if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
-        echo "== generating the zh_CN.UTF-8 locale"
-        sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
-        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
-        locale-gen >/dev/null
+    tw_locale ""
+}
+
+# tw_locale ROOT: zh_CN.UTF-8 generated in the system at ROOT ("" for the host). Wine
+# converts file names through the Unix locale: without it a GBK name cannot be created.
+tw_locale() {
+    local root=$1
+    if ! ${root:+chroot "$root"} locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+        echo "== generating the zh_CN.UTF-8 locale${root:+ in $root}"
+        sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' "$root/etc/locale.gen"
+        grep -q '^zh_CN.UTF-8 UTF-8' "$root/etc/locale.gen" || echo 'zh_CN.UTF-8 UTF-8' >>"$root/etc/locale.gen"
+        ${root:+chroot "$root"} locale-gen >/dev/null
     fi
 }
 
 # tw_build ARCH [cmake options...]: configures and builds build/ARCH.
 tw_build() {
-    local arch=$1; shift
+    local arch=$1
+    shift
     cmake -S "$TW_ROOT" -B "$TW_BUILD/$arch" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$TW_ROOT/cmake/mingw-$arch.cmake" "$@" >/dev/null &&
         cmake --build "$TW_BUILD/$arch" -j"$(nproc)" -- --no-print-directory
 }
 
-# Drive letters the tests use: R: a CD-ROM, S: a removable disk, T: a network drive,
-# each a folder that holds real files.
+tw_mount() {
+    local what=$1 where=$2
+    shift 2
+    mkdir -p "$where"
+    mountpoint -q "$where" && return 0
+    mount "$@" "$what" "$where" || tw_fail "cannot mount $what on $where"
+    TW_MOUNTS+=("$where")
+}
+
+# Every mount this shell made, last first; called from the callers' exit traps.
+tw_unmount_all() {
+    local i
+    for ((i = ${#TW_MOUNTS[@]} - 1; i >= 0; i--)); do
+        umount "${TW_MOUNTS[i]}" 2>/dev/null || umount -l "${TW_MOUNTS[i]}" 2>/dev/null || true
+    done
+    TW_MOUNTS=()
+}
+
+tw_mount_sid() {
+    tw_mount proc "$TW_SID/proc" -t proc
+    tw_mount /sys "$TW_SID/sys" --bind
+    tw_mount /dev "$TW_SID/dev" --bind
+    tw_mount /dev/pts "$TW_SID/dev/pts" --bind
+    tw_mount /dev/shm "$TW_SID/dev/shm" --bind
+    mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
+    tw_mount /tmp/.X11-unix "$TW_SID/tmp/.X11-unix" --bind
+    tw_mount "$TW_ROOT" "$TW_SID$TW_ROOT" --bind
+    case "$TW_BUILD/" in
+        "$TW_ROOT"/*) ;;
+        *) tw_mount "$TW_BUILD" "$TW_SID$TW_BUILD" --bind ;;
+    esac
+}
+
+tw_sid_mounted() {
+    grep -q " $TW_SID/" /proc/mounts
+}
+
+# The chroot with sid's Wine, made once and kept in the build tree; mounted until the
+# caller's trap runs tw_unmount_all. Fails loudly when it cannot be made.
+tw_setup_sid() {
+    if [ ! -f "$TW_SID/.tidewell-ready" ]; then
+        tw_sid_mounted && tw_fail "$TW_SID is half made and still has mounts; unmount them first"
+        rm -rf "$TW_SID"
+        echo "== making a Debian sid chroot for Wine with WoW64 in $TW_SID"
+        debootstrap --variant=minbase sid "$TW_SID" "$TW_MIRROR" >"$TW_BUILD/sid-debootstrap.log" 2>&1 ||
+            tw_fail "debootstrap of sid failed (log: $TW_BUILD/sid-debootstrap.log)"
+        # The mirror's sid Release may be past its Valid-Until date.
+        echo 'Acquire::Check-Valid-Until "false";' >"$TW_SID/etc/apt/apt.conf.d/99tidewell"
+    fi
+    tw_mount_sid
+    if [ ! -f "$TW_SID/.tidewell-ready" ]; then
+        echo "== installing sid's Wine in the chroot"
+        chroot "$TW_SID" apt-get update -qq >/dev/null 2>&1 || tw_fail "apt-get update in the sid chroot failed"
+        chroot "$TW_SID" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            $TW_SID_PACKAGES >"$TW_BUILD/sid-install.log" 2>&1 ||
+            tw_fail "installing Wine in the sid chroot failed (log: $TW_BUILD/sid-install.log)"
+        # Wine's own Tahoma has no CJK glyphs and would win over the installed font.
+        local f
+        for f in tahoma tahomabd; do
+            [ -e "$TW_SID/usr/share/wine/fonts/$f.ttf" ] &&
+                chroot "$TW_SID" dpkg-divert --local --rename --divert "/usr/share/wine/$f.ttf.diverted" \
+                    --add "/usr/share/wine/fonts/$f.ttf" >/dev/null
+        done
+        tw_locale "$TW_SID"
+        touch "$TW_SID/.tidewell-ready"
+    fi
+    "$TW_WINE" --version >/dev/null 2>&1 || tw_fail "Wine in $TW_SID does not start"
+}
+
+tw_wineserver() {
+    chroot "$TW_SID" /usr/lib/x86_64-linux-gnu/wine/wineserver "$@"
+}
+
+# A 64-bit Windows prefix (both architectures' DLLs), made once: 1.2 GB. Drive letters
+# the tests use: R: a CD-ROM, S: a removable disk, T: a network drive, each a folder
+# that holds real files.
 tw_setup_prefix() {
-    if [ ! -f "$WINEPREFIX/.tidewell-ready" ]; then
+    tw_setup_sid
+    if [ ! -f "$WINEPREFIX/.tidewell-wow64-ready" ]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        env LC_ALL=zh_CN.UTF-8 wineboot -i </dev/null >/dev/null 2>&1
+        echo "== making the Wine prefix $WINEPREFIX"
+        "$TW_WINE" wineboot -i </dev/null >/dev/null 2>&1
         local d
         for d in r:cdrom s:floppy t:network; do
             local letter=${d%%:*} type=${d#*:}
@@ -51,48 +149,49 @@ tw_setup_prefix() {
             ln -sfn "$TW_BUILD/drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
             "$TW_WINE" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d "$type" /f </dev/null >/dev/null 2>&1
         done
-        wineserver -k; wineserver -w
-        touch "$WINEPREFIX/.tidewell-ready"
+        tw_wineserver -k
+        tw_wineserver -w
+        [ -f "$WINEPREFIX/system.reg" ] || tw_fail "wineboot made no prefix in $WINEPREFIX"
+        touch "$WINEPREFIX/.tidewell-wow64-ready"
     fi
     local letter
     for letter in r s t; do
         mkdir -p "$TW_BUILD/drives/$letter/app"
-        echo x > "$TW_BUILD/drives/$letter/app/present.exe"
-        echo x > "$TW_BUILD/drives/$letter/app/present.ttf"
+        echo x >"$TW_BUILD/drives/$letter/app/present.exe"
+        echo x >"$TW_BUILD/drives/$letter/app/present.ttf"
     done
 }
 
 # A persistent wineserver, and Wine's services started with their output away from
 # ours, so that no test inherits them.
 tw_start_wine() {
-    wineserver -p </dev/null >/dev/null 2>&1
+    tw_wineserver -p </dev/null >/dev/null 2>&1
     "$TW_WINE" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 tw_stop_wine() {
-    wineserver -k >/dev/null 2>&1
-    wineserver -w >/dev/null 2>&1
+    [ -x "$TW_SID/usr/lib/x86_64-linux-gnu/wine/wineserver" ] && tw_sid_mounted || return 0
+    tw_wineserver -k >/dev/null 2>&1
+    tw_wineserver -w >/dev/null 2>&1
+    return 0
 }
 
-# An X server of the test run's own for the windows of the GUI tests; Xvfb picks a
-# free display itself (-displayfd), so parallel runs do not collide.
+# An X server of the run's own; Xvfb picks a free display itself (-displayfd), so
+# parallel runs do not collide. The chroot reaches it through /tmp/.X11-unix.
 tw_start_xvfb() {
-    local numberfile
+    local numberfile number i
     numberfile=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberfile" </dev/null >/dev/null 2>&1 &
     TW_XVFB_PID=$!
-    local i
     for i in $(seq 100); do
         grep -q '^[0-9]' "$numberfile" 2>/dev/null && break
         sleep 0.1
     done
-    local number
     number=$(head -n1 "$numberfile")
     rm -f "$numberfile"
     if [ -z "$number" ]; then
-        echo "Xvfb did not start" >&2
         tw_stop_xvfb
-        return 1
+        tw_fail "Xvfb did not start"
     fi
     export DISPLAY=":$number"
     echo "== Xvfb on display $DISPLAY (pid $TW_XVFB_PID)"
@@ -104,4 +203,11 @@ tw_stop_xvfb() {
         wait "$TW_XVFB_PID" 2>/dev/null || true
         TW_XVFB_PID=
     fi
+}
+
+# Everything a README command started or mounted, in order: Wine, X, the mounts.
+tw_stop_all() {
+    tw_stop_wine
+    tw_stop_xvfb
+    tw_unmount_all
 }
