@@ -7,10 +7,11 @@
 
 namespace {
 
-// The data of one value and the room to expand it.
+// The data of one value and the room to expand it. The ANSI expansion wants one byte
+// beyond the text and its zero, so 2048 bytes of result need 2049 of room.
 struct ValueBuffers {
     char data[kRegTextSize];
-    char expanded[kRegTextSize];
+    char expanded[kRegTextSize + 1];
 };
 
 // The text a value of this type and size gives, or null when it gives none or it
@@ -25,12 +26,15 @@ const char* TextOf(DWORD type, DWORD size, bool expand, ValueBuffers& buffers) {
     }
     if (type == REG_SZ) return buffers.data;
 
-    // Under a double-byte code page the call counts characters and, short of room,
-    // can fill the buffer without a zero or stop a byte early: only a zero the call
-    // wrote itself proves the whole expansion is there.
-    std::memset(buffers.expanded, 1, kRegTextSize);
-    DWORD length = ExpandEnvironmentStringsA(buffers.data, buffers.expanded, kRegTextSize);
-    if (length == 0 || length > kRegTextSize || !std::memchr(buffers.expanded, 0, kRegTextSize))
+    // Implementations differ on what they count (characters or bytes) and on the extra
+    // byte; short of room some fill the buffer without a zero or stop a byte early. Only
+    // a zero the call wrote itself within the first 2048 bytes proves that the whole
+    // expansion is there and fits the text buffers everything else uses.
+    std::memset(buffers.expanded, 1, sizeof buffers.expanded);
+    DWORD length =
+        ExpandEnvironmentStringsA(buffers.data, buffers.expanded, sizeof buffers.expanded);
+    if (length == 0 || length > sizeof buffers.expanded ||
+        !std::memchr(buffers.expanded, 0, kRegTextSize))
         return nullptr;
     return buffers.expanded;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds tidewell and runs it under Wine, on a fresh Debian 12 as root.
-#   bash tools/run.sh            the program (build/x86_64/tidewell.exe)
-#   bash tools/run.sh --scan     the console diagnostic ScanTool.exe instead
+# Builds the 32-bit tidewell and runs it under Wine's WoW64, as 64-bit Windows runs it,
+# on a fresh Debian 12 as root.
+#   bash tools/run.sh            the program (build/i686/tidewell.exe)
+#   bash tools/run.sh --scan     the console diagnostic build/i686/ScanTool.exe instead
 # Without a display the program runs on an X server of its own (Xvfb), and what it
 # shows is written to build/run-screen.png every two seconds. TW_RUN_SECONDS=N ends
 # the run after N seconds; otherwise it lasts until the program ends or Ctrl+C.
@@ -18,10 +19,7 @@ esac
 tw_install_packages
 echo "== building the 32-bit deliverable (i686)"
 tw_build i686
-echo "== building the 64-bit program (x86_64)"
-tw_build x86_64
 
-tw_setup_prefix
 TW_RUN_PID=
 TW_SHOT_PID=
 tw_stop_run() {
@@ -34,16 +32,16 @@ tw_stop_run() {
         wait "$TW_RUN_PID" 2>/dev/null || true
     fi
     # Every Wine process of the build tree's prefix, the program included.
-    tw_stop_wine
-    tw_stop_xvfb
+    tw_stop_all
 }
 trap tw_stop_run EXIT
+tw_setup_prefix
 trap 'exit 130' INT TERM
 
 if [ "$mode" = scan ]; then
     tw_start_wine
     echo "== scanning the registry of the prefix $WINEPREFIX"
-    "$TW_WINE" "$TW_BUILD/x86_64/ScanTool.exe"
+    "$TW_WINE" "$TW_BUILD/i686/ScanTool.exe"
     exit 0
 fi
 
@@ -56,8 +54,8 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 tw_start_wine
 
-echo "== running $TW_BUILD/x86_64/tidewell.exe (the registry of the prefix $WINEPREFIX)"
-"$TW_WINE" "$TW_BUILD/x86_64/tidewell.exe" &
+echo "== running $TW_BUILD/i686/tidewell.exe (the registry of the prefix $WINEPREFIX)"
+"$TW_WINE" "$TW_BUILD/i686/tidewell.exe" &
 TW_RUN_PID=$!
 if [ -n "$screen" ]; then
     (
