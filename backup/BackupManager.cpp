@@ -48,6 +48,39 @@ bool WriteCheckedNode(ByteSource& payload, HKEY parent) {
     return WalkKeyNode(payload, &writer) && writer.failures == 0;
 }
 
+// The key the last value was restored into, kept open for the next value of the same
+// key: a backup lists the values of one key together.
+class ValueTarget {
+public:
+    HKEY Reach(uint32_t root, const std::string& path) {
+        if (!m_key || root != m_root || path != m_path) {
+            m_key.Reset();
+            if (!m_key.Create(root, path.c_str(), KEY_WRITE)) return nullptr;
+            m_root = root;
+            m_path = path;
+        }
+        return m_key.Get();
+    }
+
+private:
+    RegKey m_key;
+    uint32_t m_root = 0;
+    std::string m_path;
+};
+
+// The whole block is read before anything is written, the key included.
+bool RestoreValueInto(ByteSource& file, const ProblemItem& item, ValueTarget& target) {
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    HKEY key = nullptr;
+    return IsKnownRoot(item.rootKey) && item.backupOffset >= 0 &&
+           file.Seek(static_cast<uint64_t>(item.backupOffset)) &&
+           ReadValueBlock(file, type, data) &&
+           (key = target.Reach(item.rootKey, item.keyPath)) != nullptr &&
+           RegSetValueExA(key, item.itemName.c_str(), 0, type, data.data(),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
 // Code page 936 file names may hold 0x5C as a second byte; '/' and ':' never are one.
 bool IsBareFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
@@ -99,22 +132,57 @@ std::string BackupManager::NextBackupName() const {
     return {};
 }
 
-bool BackupManager::CreateBackup(const std::string& name, const ProblemList& items) const {
+std::string BackupManager::WriteTemporary(const ProblemList& items) const {
     std::string folder = GetBackupFolder();
-    std::string path = PathOf(name);
-    if (path.empty() || items.size() > UINT32_MAX) return false;
+    if (folder.empty() || items.size() > UINT32_MAX) return {};
     CreateDirectoryA(folder.c_str(), nullptr);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    char temp[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "tw", 0, temp)) return {};
+    FileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false; // an existing file stays as it is
-    BackupFileWriter writer(file.Get());
-    bool ok = WriteU32(writer, static_cast<uint32_t>(items.size()));
-    for (size_t i = 0; ok && i < items.size(); ++i)
-        ok = WriteItemRecord(writer, items[i]);
-    ok = ok && writer.Flush();
-    file.Reset();
-    if (!ok) DeleteFileA(path.c_str());
-    return ok;
+    bool ok = static_cast<bool>(file);
+    if (ok) {
+        BackupFileWriter writer(file.Get());
+        ItemRecordWriter records(writer);
+        ok = WriteU32(writer, static_cast<uint32_t>(items.size()));
+        for (size_t i = 0; ok && i < items.size(); ++i)
+            ok = records.Write(items[i]);
+        // On the disk before its name says it is a backup: a crash or power loss
+        // leaves a whole backup or none.
+        ok = ok && writer.Flush() && FlushFileBuffers(file.Get());
+        file.Reset();
+    }
+    if (!ok) {
+        DeleteFileA(temp);
+        return {};
+    }
+    return temp;
+}
+
+bool BackupManager::CreateBackup(const std::string& name, const ProblemList& items) const {
+    std::string path = PathOf(name);
+    std::string temp = path.empty() ? std::string() : WriteTemporary(items);
+    if (temp.empty()) return false;
+    // Without MOVEFILE_REPLACE_EXISTING an existing file stays as it is.
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    DeleteFileA(temp.c_str());
+    return false;
+}
+
+std::string BackupManager::CreateAutomaticBackup(const ProblemList& items) const {
+    std::string temp = WriteTemporary(items);
+    if (temp.empty()) return {};
+    // A name taken since it was found free moves the backup on to the next one.
+    for (int tries = 0; tries < kLastAutomaticNumber; ++tries) {
+        std::string name = NextBackupName();
+        if (name.empty()) break;
+        if (MoveFileExA(temp.c_str(), (GetBackupFolder() + name).c_str(), MOVEFILE_WRITE_THROUGH))
+            return name;
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    }
+    DeleteFileA(temp.c_str());
+    return {};
 }
 
 void BackupManager::ListBackups(std::vector<std::string>& names) const {
@@ -154,10 +222,11 @@ bool BackupManager::RestoreItems(HANDLE file, const ProblemList& items) const {
     BackupFileReader reader(file);
     if (!reader.Valid()) return false;
     bool allRestored = true;
+    ValueTarget target;
     for (const ProblemItem& item : items) {
         if (!item.selected) continue;
         if (item.kind == kKindValue)
-            allRestored = RestoreValue(reader, item) && allRestored;
+            allRestored = RestoreValueInto(reader, item, target) && allRestored;
         else if (item.kind == kKindKey)
             allRestored = RestoreKeyTree(reader, item) && allRestored;
     }
@@ -183,16 +252,8 @@ bool BackupManager::HoldsRecords(HANDLE file, const ProblemList& items) const {
 }
 
 bool BackupManager::RestoreValue(ByteSource& file, const ProblemItem& item) const {
-    // The whole block is read before anything is written, the key included.
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    RegKey key;
-    return IsKnownRoot(item.rootKey) && item.backupOffset >= 0 &&
-           file.Seek(static_cast<uint64_t>(item.backupOffset)) &&
-           ReadValueBlock(file, type, data) &&
-           key.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE) &&
-           RegSetValueExA(key.Get(), item.itemName.c_str(), 0, type, data.data(),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    ValueTarget target;
+    return RestoreValueInto(file, item, target);
 }
 
 bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) const {

@@ -18,8 +18,11 @@ public:
     // The first free automatic name, or empty when 001 to 998 all exist.
     std::string NextBackupName() const;
     // Every item, ticked or not, with the registry data it names. True when the file
-    // was written whole; otherwise no file is left. Never overwrites.
+    // was written whole and is on the disk; otherwise no file is left. Never overwrites.
     bool CreateBackup(const std::string& name, const ProblemList& items) const;
+    // The same under the first free automatic name at the moment it is given: the
+    // name used, or empty when no backup was made.
+    std::string CreateAutomaticBackup(const ProblemList& items) const;
     // Appends the names of the ".backup2" files, in the order the file system gives.
     void ListBackups(std::vector<std::string>& names) const;
     // Appends one ticked item per record read whole; false when the file cannot be opened.
@@ -37,6 +40,9 @@ public:
     bool RestoreKeyNode(ByteSource& payload, HKEY parent) const;
 
 private:
+    // The whole backup in a new temporary file of the folder, flushed to the disk: its
+    // path, or empty with nothing left behind. The ".tmp" name is never listed.
+    std::string WriteTemporary(const ProblemList& items) const;
     // A bare file name: anything that could lead out of the folder is refused.
     std::string PathOf(const std::string& name) const;
 };
