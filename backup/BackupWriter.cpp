@@ -45,33 +45,46 @@ bool WriteNode(ByteSink& file, HKEY key, const std::string& name, int depth) {
 
 } // namespace
 
-bool WriteItemRecord(ByteSink& file, const ProblemItem& item) {
-    if (!IsKnownRoot(item.rootKey) || !WriteItemHeader(file, item)) return false;
-    if (item.kind == kKindValue)
-        return WriteValueBlock(file, item.rootKey, item.keyPath, item.itemName);
+bool ItemRecordWriter::Write(const ProblemItem& item) {
+    if (!IsKnownRoot(item.rootKey) || !WriteItemHeader(m_file, item)) return false;
+    if (item.kind == kKindValue) return WriteValue(item.rootKey, item.keyPath, item.itemName);
     if (item.kind == kKindKey) {
         std::string path =
             item.keyPath.empty() ? item.itemName : item.keyPath + "\\" + item.itemName;
         RegKey key;
         return key.Open(item.rootKey, path.c_str(), KEY_READ) &&
-               WriteKeyNode(file, key.Get(), item.itemName);
+               WriteKeyNode(m_file, key.Get(), item.itemName);
     }
     return true;
 }
 
+bool ItemRecordWriter::WriteValue(uint32_t rootKey, const std::string& keyPath,
+                                  const std::string& valueName) {
+    if (!m_key || rootKey != m_root || keyPath != m_path) {
+        m_key.Reset();
+        if (!m_key.Open(rootKey, keyPath.c_str(), KEY_READ)) return false;
+        m_root = rootKey;
+        m_path = keyPath;
+    }
+    // One query where the buffer is large enough; the size it asks for otherwise.
+    if (m_data.empty()) m_data.resize(4096);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(m_data.size()), type = 0;
+        LONG result =
+            RegQueryValueExA(m_key.Get(), valueName.c_str(), nullptr, &type, m_data.data(), &size);
+        if (result == ERROR_SUCCESS) return WriteValueData(m_file, type, m_data.data(), size);
+        if (result != ERROR_MORE_DATA || size <= m_data.size()) return false;
+        m_data.resize(size);
+    }
+}
+
+bool WriteItemRecord(ByteSink& file, const ProblemItem& item) {
+    return ItemRecordWriter(file).Write(item);
+}
+
 bool WriteValueBlock(ByteSink& file, uint32_t rootKey, const std::string& keyPath,
                      const std::string& valueName) {
-    RegKey key;
-    DWORD size = 0, type = 0;
-    if (!key.Open(rootKey, keyPath.c_str(), KEY_READ) ||
-        RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS)
-        return false;
-    std::vector<BYTE> data(size);
-    if (RegQueryValueExA(key.Get(), valueName.c_str(), nullptr, &type, data.data(), &size) !=
-        ERROR_SUCCESS)
-        return false;
-    return WriteValueData(file, type, data.data(), size);
+    return ItemRecordWriter(file).WriteValue(rootKey, keyPath, valueName);
 }
 
 bool WriteKeyNode(ByteSink& file, HKEY key, const std::string& name) {

@@ -9,10 +9,30 @@
 #include <cstdint>
 #include <string>
 
-// The header, then the value block (kind 0) or key node (kind 1) read from the registry.
-// False when the entry can no longer be read or a write fails.
+#include "engine/Handles.h"
+
+#include <vector>
+
+// Writes item records one after another. A scan lists the values of one key together,
+// so the last key read stays open for the next record, and one data buffer serves all.
+class ItemRecordWriter {
+public:
+    explicit ItemRecordWriter(ByteSink& file) : m_file(file) {}
+    // The header, then the value block (kind 0) or key node (kind 1) read from the
+    // registry. False when the entry can no longer be read or a write fails.
+    bool Write(const ProblemItem& item);
+    // Nothing is written when the value cannot be read.
+    bool WriteValue(uint32_t rootKey, const std::string& keyPath, const std::string& valueName);
+
+private:
+    ByteSink& m_file;
+    RegKey m_key;
+    uint32_t m_root = 0;
+    std::string m_path;
+    std::vector<BYTE> m_data;
+};
+
 bool WriteItemRecord(ByteSink& file, const ProblemItem& item);
-// Nothing is written when the value cannot be read.
 bool WriteValueBlock(ByteSink& file, uint32_t rootKey, const std::string& keyPath,
                      const std::string& valueName);
 // The node of an open key under the given name, with every value and subkey below it.
