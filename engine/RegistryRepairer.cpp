@@ -3,15 +3,44 @@
 #include "engine/Handles.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace {
 // The registry nests no deeper; a link that loops would.
 constexpr int kMaxDepth = 512;
+
+// What names an entry in the registry; texts hold no zero bytes.
+std::string EntryOf(const ProblemItem& item) {
+    return std::to_string(item.kind) + '\0' + std::to_string(item.rootKey) + '\0' +
+           item.keyPath + '\0' + item.itemName;
+}
 } // namespace
 
 bool IsKnownRoot(uint32_t root) {
     return root == kRootClassesRoot || root == kRootCurrentUser || root == kRootLocalMachine;
+}
+
+void RegistryRepairer::UntickLiveItems(ProblemList& items, const JobEnumerator& jobs) const {
+    std::map<int32_t, std::set<std::string>> staleByJob;
+    for (ProblemItem& item : items) {
+        if (!item.selected) continue;
+        auto stale = staleByJob.find(item.jobId);
+        if (stale == staleByJob.end()) {
+            stale = staleByJob.emplace(item.jobId, std::set<std::string>()).first;
+            // A job that cannot be asked again confirms nothing.
+            if (velk::Job* job = jobs.FindJob(item.jobId)) {
+                ScanStatus status;
+                ProblemList fresh;
+                job->Scan(&status, &fresh);
+                for (const ProblemItem& found : fresh)
+                    stale->second.insert(EntryOf(found));
+            }
+        }
+        if (!stale->second.count(EntryOf(item))) item.selected = false;
+    }
 }
 
 bool RegistryRepairer::DeleteSelectedItems(const ProblemList& items) const {

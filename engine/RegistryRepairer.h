@@ -1,6 +1,7 @@
 // Removing ticked problems from the registry.
 #pragma once
 
+#include "engine/JobEnumerator.h"
 #include "engine/ProblemItem.h"
 
 #include <windows.h>
@@ -19,6 +20,9 @@ public:
     // Every ticked item, in list order; a failed item never stops the walk. True when
     // every ticked item of kind 0 or 1 was deleted.
     bool DeleteSelectedItems(const ProblemList& items) const;
+    // Unticks every ticked item that a fresh scan of its job no longer reports: its
+    // program may have been put back since the scan.
+    void UntickLiveItems(ProblemList& items, const JobEnumerator& jobs) const;
     // The subkey with every subkey and value below it; true when the subkey itself went.
     bool DeleteKeyTree(HKEY parent, const char* name) const;
 

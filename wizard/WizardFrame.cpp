@@ -163,6 +163,14 @@ void WizardFrame::ShowWaitDialog() {
 }
 
 void WizardFrame::HideWaitDialog() {
+    // Clicks and keys given while the work ran were meant for a screen that is gone.
+    const UINT inputRanges[][2] = {{WM_KEYFIRST, WM_KEYLAST},
+                                   {WM_MOUSEFIRST, WM_MOUSELAST},
+                                   {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+    MSG input;
+    for (const auto& range : inputRanges)
+        while (PeekMessageA(&input, nullptr, range[0], range[1], PM_REMOVE)) {
+        }
     if (m_hWndWait) DestroyWindow(m_hWndWait);
     m_hWndWait = nullptr;
 }
@@ -177,15 +185,17 @@ void WizardFrame::Fix() {
     const int answer =
         MessageBoxA(m_hWndWizard, "你希望创建一个备份吗？", "询问", MB_YESNO | MB_ICONQUESTION);
     ShowWaitDialog();
-    if (answer == IDYES &&
-        !m_BackupManager.CreateBackup(m_BackupManager.NextBackupName(), m_Items)) {
+    if (answer == IDYES && m_BackupManager.CreateAutomaticBackup(m_Items).empty()) {
         HideWaitDialog();
         // Nothing deleted: the results stay, ticks and all, for another try.
         MessageBoxA(m_hWndWizard, "创建备份文件失败，你的系统未修改。", "失败",
                     MB_OK | MB_ICONERROR);
         return;
     }
-    const bool ok = m_Repairer.DeleteSelectedItems(m_Items);
+    // The backup holds every item as it was; only what is still stale goes.
+    ProblemList stale = m_Items;
+    m_Repairer.UntickLiveItems(stale, m_JobEnumerator);
+    const bool ok = m_Repairer.DeleteSelectedItems(stale);
     HideWaitDialog();
     if (ok)
         MessageBoxA(m_hWndWizard, "所有操作已成功完成。", "完成", MB_OK | MB_ICONINFORMATION);
@@ -208,8 +218,9 @@ void WizardFrame::Restore() {
         file.Reset(CreateFileA((folder + m_BackupFilePage.m_strFileName).c_str(), GENERIC_READ, 0,
                                nullptr, OPEN_EXISTING, 0, nullptr));
     // A file that is gone, held by another program or no longer the one read writes
-    // nothing; held open without sharing, it cannot change after the check.
-    const bool ok = m_BackupManager.HoldsRecords(file.Get(), m_Items) &&
+    // nothing; held open without sharing, it cannot change after the check. A file
+    // that gave no records restored nothing.
+    const bool ok = !m_Items.empty() && m_BackupManager.HoldsRecords(file.Get(), m_Items) &&
                     m_BackupManager.RestoreItems(file.Get(), m_Items);
     file.Reset();
     HideWaitDialog();
