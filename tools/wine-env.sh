@@ -134,16 +134,17 @@ tw_wineserver() {
 
 # A 64-bit Windows prefix (both architectures' DLLs), made once: 1.2 GB. Drive letters
 # the tests use: R: a CD-ROM, S: a removable disk, T: a network drive, each a folder
-# that holds real files.
+# that holds real files, and F: a small fixed disk (a tmpfs of 4 MiB) that a test
+# can fill up.
 tw_setup_prefix() {
     tw_setup_sid
-    if [ ! -f "$WINEPREFIX/.tidewell-wow64-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.tidewell-wow64-ready-2" ]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         echo "== making the Wine prefix $WINEPREFIX"
         "$TW_WINE" wineboot -i </dev/null >/dev/null 2>&1
         local d
-        for d in r:cdrom s:floppy t:network; do
+        for d in r:cdrom s:floppy t:network f:hd; do
             local letter=${d%%:*} type=${d#*:}
             mkdir -p "$TW_BUILD/drives/$letter"
             ln -sfn "$TW_BUILD/drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
@@ -152,8 +153,9 @@ tw_setup_prefix() {
         tw_wineserver -k
         tw_wineserver -w
         [ -f "$WINEPREFIX/system.reg" ] || tw_fail "wineboot made no prefix in $WINEPREFIX"
-        touch "$WINEPREFIX/.tidewell-wow64-ready"
+        touch "$WINEPREFIX/.tidewell-wow64-ready-2"
     fi
+    tw_mount tmpfs "$TW_BUILD/drives/f" -t tmpfs -o size=4m,mode=0755
     local letter
     for letter in r s t; do
         mkdir -p "$TW_BUILD/drives/$letter/app"
