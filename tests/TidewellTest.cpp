@@ -85,8 +85,8 @@ const char kProgress[] = "msctls_progress32";
 const char kResults[] = "result_view_class";
 const char kBackupList[] = "SysListView32";
 
-// Left edges of Back, Continue and Cancel in the frame.
-enum { kBack = 293, kNext = 413, kCancel = 571 };
+// Left edges of Continue and Cancel in the frame.
+enum { kNext = 413, kCancel = 571 };
 
 class TidewellTest : public GuiTest {
 protected:
@@ -190,7 +190,7 @@ protected:
     void Answer(const char* text, int button, const char* shot,
                 const std::function<void()>& check = {}) {
         HWND box = nullptr;
-        ASSERT_TRUE(PumpUntil([&] { return (box = TopWindow("#32770")); }, 60000))
+        ASSERT_TRUE(PumpUntil([&] { return (box = TopWindow("#32770")) != nullptr; }, 60000))
             << "no box saying " << text;
         ASSERT_EQ(Text(GetDlgItem(box, 0xFFFF)), text);
         if (shot) Shot(shot);
@@ -282,7 +282,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     RECT r;
     GetClientRect(restore, &r);
     ClickAt(ScreenPoint(restore, 6, r.bottom / 2));
-    ASSERT_EQ(SendMessageA(restore, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(restore, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(WaitFor(kBackupList, "继续 >"));
     HWND list = Control(kBackupList);
