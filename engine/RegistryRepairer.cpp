@@ -14,8 +14,8 @@ constexpr int kMaxDepth = 512;
 
 // What names an entry in the registry; texts hold no zero bytes.
 std::string EntryOf(const ProblemItem& item) {
-    return std::to_string(item.kind) + '\0' + std::to_string(item.rootKey) + '\0' +
-           item.keyPath + '\0' + item.itemName;
+    return std::to_string(item.kind) + '\0' + std::to_string(item.rootKey) + '\0' + item.keyPath +
+           '\0' + item.itemName;
 }
 } // namespace
 

@@ -22,6 +22,7 @@ const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const std::string kMark = "tidewell-e2e-";
 const std::string kKept = kMark + "kept"; // stale, but unticked before the fix
+const std::string kBack = kMark + "back"; // stale at the scan, its file back before the fix
 
 // What the test plants in HKLM: beside the prefix's own entries, never in their place.
 struct Entry {
@@ -32,6 +33,7 @@ struct Entry {
 };
 const Entry kEntries[] = {{kRun, kMark + "gone", false, true},
                           {kRun, kKept, false, true},
+                          {kRun, kBack, false, true},
                           {kRun, kMark + "live", false, false},
                           {kAppPaths, kMark + "gone.exe", true, true},
                           {kAppPaths, kMark + "live.exe", true, false}};
@@ -98,20 +100,40 @@ protected:
         GuiTest::TearDown();
     }
 
-    void Start() {
+    // Plants the entries and answers what the program's scan will find, in its order.
+    ProblemList Plant() {
+        for (const Entry& e : kEntries) {
+            const std::string path =
+                e.stale ? folder.Path("gone\\" + e.name) : folder.MakeFile(e.name);
+            const std::string key = e.isKey ? std::string(e.key) + "\\" + e.name : e.key;
+            EXPECT_TRUE(PutString(kRootLocalMachine, key, e.isKey ? "" : e.name, path)) << e.name;
+            if (e.isKey) EXPECT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
+        }
+        const ProblemList items = ScanHere();
+        for (const Entry& e : kEntries) {
+            int found = 0;
+            for (const ProblemItem& item : items)
+                found += item.keyPath == e.key && item.itemName == e.name;
+            EXPECT_EQ(found, e.stale ? 1 : 0) << e.name;
+        }
+        return items;
+    }
+
+    // The program copied into `dir` and started there.
+    void Start(const std::string& dir) {
         char module[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, module, sizeof module);
         std::string built = module;
         built.erase(built.find_last_of('\\')); // the tests folder sits beside the program
         built.erase(built.find_last_of('\\') + 1);
-        const std::string exe = folder.Path("tidewell.exe");
+        const std::string exe = dir + "tidewell.exe";
         ASSERT_TRUE(CopyFileA((built + "tidewell.exe").c_str(), exe.c_str(), FALSE)) << built;
         std::string commandLine = "\"" + exe + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info = {};
         ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                   nullptr, folder.Root().c_str(), &startup, &info));
+                                   nullptr, dir.c_str(), &startup, &info));
         CloseHandle(info.hThread);
         process.Reset(info.hProcess);
         processId = info.dwProcessId;
@@ -203,6 +225,30 @@ protected:
         PumpUntil([&] { return !IsWindow(box) && CaptureWindow(nullptr, r) != shown; }, 10000);
     }
 
+    // Scans, and leaves ticked only what the test planted, but kKept.
+    void ScanAndTickPlanted(const ProblemList& items, bool shots) {
+        ASSERT_NO_FATAL_FAILURE(WaitFor(kWelcome, "继续 >"));
+        if (shots) Shot("01-welcome");
+        Press(kNext);
+        bool progressSeen = false; // a quick scan may end unseen
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                if (shots && !progressSeen && (progressSeen = Page() == kProgress))
+                    Shot("02-progress", [&] { return Page() == kProgress; });
+                return Page() == kResults;
+            },
+            60000));
+        ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
+        if (shots) Shot("03-results");
+        std::map<int, int> cards;
+        for (const ProblemItem& item : items) {
+            const int card = cards[item.jobId]++;
+            if (!Planted(item.itemName) || item.itemName == kKept) {
+                ASSERT_NO_FATAL_FAILURE(Untick(item.jobId, card));
+            }
+        }
+    }
+
     // Unticks card `card` of the group of job `job`; the view shows seven cards.
     void Untick(int job, int card) {
         ASSERT_LT(card, 7) << "job " << job << " has more cards than the view shows";
@@ -219,46 +265,12 @@ protected:
 
 // Scan, untick one, fix with a backup; then restore that backup and quit.
 TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
-    for (const Entry& e : kEntries) {
-        const std::string path = e.stale ? folder.Path("gone\\" + e.name) : folder.MakeFile(e.name);
-        const std::string key = e.isKey ? std::string(e.key) + "\\" + e.name : e.key;
-        ASSERT_TRUE(PutString(kRootLocalMachine, key, e.isKey ? "" : e.name, path)) << e.name;
-        if (e.isKey) {
-            ASSERT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
-        }
-    }
-    const ProblemList items = ScanHere();
-    for (const Entry& e : kEntries) {
-        int found = 0;
-        for (const ProblemItem& item : items)
-            found += item.keyPath == e.key && item.itemName == e.name;
-        ASSERT_EQ(found, e.stale ? 1 : 0) << e.name;
-    }
+    const ProblemList items = Plant();
     const std::string before = Dump();
-
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(WaitFor(kWelcome, "继续 >"));
-    Shot("01-welcome");
-    Press(kNext);
-    bool progressSeen = false; // a quick scan may end unseen
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            if (!progressSeen && (progressSeen = Page() == kProgress))
-                Shot("02-progress", [&] { return Page() == kProgress; });
-            return Page() == kResults;
-        },
-        60000));
-    ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
-    Shot("03-results");
-
-    // Only what the test planted goes: every other card, and one planted, unticked.
-    std::map<int, int> cards;
-    for (const ProblemItem& item : items) {
-        const int card = cards[item.jobId]++;
-        if (!Planted(item.itemName) || item.itemName == kKept) {
-            ASSERT_NO_FATAL_FAILURE(Untick(item.jobId, card));
-        }
-    }
+    ASSERT_NO_FATAL_FAILURE(Start(folder.Root()));
+    ASSERT_NO_FATAL_FAILURE(ScanAndTickPlanted(items, true));
+    // Put back after the scan: the fix must leave it alone.
+    folder.MakeFile("gone\\" + kBack);
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, "04-backup-question"));
     ASSERT_NO_FATAL_FAILURE(Answer("所有操作已成功完成。", IDOK, "05-fixed", [&] {
@@ -268,7 +280,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
                 << item.keyPath << "\\" << item.itemName;
         for (const Entry& e : kEntries)
             EXPECT_EQ(Exists(kRootLocalMachine, e.key, e.name, e.isKey),
-                      !e.stale || e.name == kKept)
+                      !e.stale || e.name == kKept || e.name == kBack)
                 << e.name;
     }));
     ASSERT_NO_FATAL_FAILURE(WaitFor(kWelcome, "继续 >"));
@@ -307,6 +319,43 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     DWORD code = 1;
     GetExitCodeProcess(process.Get(), &code);
     EXPECT_EQ(code, 0u);
+}
+
+// Drive F: is a small file system, filled up before the fix: the backup cannot be
+// written, and nothing may be deleted without it.
+TEST_F(TidewellTest, ABackupThatDoesNotFitStopsTheFixBeforeAnyDeletion) {
+    const std::string dir = "F:\\tidewell-e2e\\";
+    DeleteTreeOnDisk("F:\\tidewell-e2e");
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << "no drive F: (tools/test.sh makes it)";
+    ASSERT_NO_FATAL_FAILURE(Start(dir));
+    const ProblemList items = Plant();
+    const std::string before = Dump();
+    {
+        FileHandle fill(CreateFileA("F:\\tidewell-e2e\\fill", GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+        static char block[4096];
+        DWORD written = 0;
+        ASSERT_TRUE(fill);
+        while (WriteFile(fill.Get(), block, sizeof block, &written, nullptr) && written) {
+        }
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    }
+    ASSERT_NO_FATAL_FAILURE(ScanAndTickPlanted(items, false));
+    Press(kNext);
+    ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, nullptr));
+    ASSERT_NO_FATAL_FAILURE(Answer("创建备份文件失败，你的系统未修改。", IDOK, "10-backup-failed"));
+    EXPECT_EQ(Dump(), before);
+    for (const ProblemItem& item : items)
+        EXPECT_TRUE(Exists(item.rootKey, item.keyPath, item.itemName, item.kind == kKindKey));
+    WIN32_FIND_DATAA found;
+    FindHandle left(FindFirstFileA((dir + "backups\\*.*").c_str(), &found));
+    while (left && (found.cFileName == std::string(".") || found.cFileName == std::string("..")))
+        if (!FindNextFileA(left.Get(), &found)) left.Reset();
+    EXPECT_FALSE(left) << "left in the backups folder: " << found.cFileName;
+    ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
+    TerminateProcess(process.Get(), 0);
+    WaitForSingleObject(process.Get(), 10000);
+    DeleteTreeOnDisk("F:\\tidewell-e2e");
 }
 
 } // namespace

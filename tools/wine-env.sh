@@ -155,7 +155,8 @@ tw_setup_prefix() {
         [ -f "$WINEPREFIX/system.reg" ] || tw_fail "wineboot made no prefix in $WINEPREFIX"
         touch "$WINEPREFIX/.tidewell-wow64-ready-2"
     fi
-    tw_mount tmpfs "$TW_BUILD/drives/f" -t tmpfs -o size=4m,mode=0755
+    # Inside the chroot, where Wine sees it: the checkout is mounted there without its submounts.
+    tw_mount tmpfs "$TW_SID$TW_BUILD/drives/f" -t tmpfs -o size=4m,mode=0755
     local letter
     for letter in r s t; do
         mkdir -p "$TW_BUILD/drives/$letter/app"
