@@ -2,6 +2,7 @@
 
 #include "backup/BackupFile.h"
 #include "backup/BackupWriter.h"
+#include "engine/GbkText.h"
 #include "engine/Handles.h"
 #include "engine/RegistryRepairer.h"
 
@@ -81,29 +82,7 @@ bool RestoreValueInto(ByteSource& file, const ProblemItem& item, ValueTarget& ta
                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
-// Code page 936 file names may hold 0x5C as a second byte; '/' and ':' never are one.
-bool IsBareFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char c = name[i];
-        if (c == '\\' || c == '/' || c == ':') return false;
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < name.size()) ++i;
-    }
-    return true;
-}
-
 } // namespace
-
-size_t LastBackslash(const std::string& path) {
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (path[i] == '\\')
-            last = i;
-        else if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
-            ++i;
-    }
-    return last;
-}
 
 std::string BackupManager::GetBackupFolder() const {
     char module[2048];

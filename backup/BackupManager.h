@@ -3,6 +3,7 @@
 #pragma once
 
 #include "backup/BackupRecord.h"
+#include "engine/GbkText.h"
 #include "engine/ProblemItem.h"
 
 #include <windows.h>
@@ -46,7 +47,3 @@ private:
     // A bare file name: anything that could lead out of the folder is refused.
     std::string PathOf(const std::string& name) const;
 };
-
-// The byte offset of the last backslash, counting code page 936 pairs as one
-// character (their second byte may be 0x5C); npos when there is none.
-size_t LastBackslash(const std::string& path);

@@ -1,6 +1,7 @@
 #include "checks/HelpresJob.h"
 
 #include "checks/RegistryWalk.h"
+#include "engine/GbkText.h"
 #include "engine/PathRules.h"
 
 #include <cstdio>

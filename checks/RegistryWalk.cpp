@@ -110,12 +110,3 @@ bool FormatKeyPath(char (&out)[kRegTextSize], const char* format, const char* na
 #pragma GCC diagnostic pop
     return length >= 0 && static_cast<size_t>(length) < kRegTextSize;
 }
-
-bool EndsWithBackslash(const char* text) {
-    bool backslash = false;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        backslash = *p == '\\';
-        if (IsDBCSLeadByte(*p) && p[1]) ++p;
-    }
-    return backslash;
-}

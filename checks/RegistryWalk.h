@@ -2,6 +2,7 @@
 // buffers, a failing entry passed over, REG_SZ as stored, REG_EXPAND_SZ expanded.
 #pragma once
 
+#include "engine/GbkText.h"
 #include "engine/ProblemItem.h"
 
 #include <cstddef>
@@ -54,6 +55,3 @@ void WalkSubkeys(const SubkeyWalk& walk, EntryVisitor visit);
 
 // Fills format's one %s with name; false when the result would not fit.
 bool FormatKeyPath(char (&out)[kRegTextSize], const char* format, const char* name);
-
-// Whether the last character (not byte: a GBK trail byte may be 0x5C) is a backslash.
-bool EndsWithBackslash(const char* text);

@@ -1,6 +1,7 @@
 #include "checks/WindowsFontsJob.h"
 
 #include "checks/RegistryWalk.h"
+#include "engine/GbkText.h"
 #include "engine/PathRules.h"
 
 #include <windows.h>

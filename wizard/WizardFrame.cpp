@@ -2,6 +2,7 @@
 
 #include "controls/DoubleBufferedPaint.h"
 #include "engine/FatalAssert.h"
+#include "engine/GbkText.h"
 #include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
 

@@ -1,0 +1,98 @@
+#include "engine/GbkText.h"
+
+#include "engine/PathRules.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr UINT kGbk = 936;
+
+// Just past the character at i. By length, not by a zero byte: a std::string may hold one.
+size_t NextChar(const char* text, size_t i, size_t length) {
+    return i + (IsGbkLeadByte(text[i]) && i + 1 < length ? 2 : 1);
+}
+
+size_t LastBackslashOf(const char* text, size_t length) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < length; i = NextChar(text, i, length))
+        if (text[i] == '\\') last = i;
+    return last;
+}
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Byte by byte is sound for these needles: '.' is never a second byte, so a match
+// starts on a character.
+const char* FindNoCase(const char* text, const char* needle) {
+    size_t n = std::strlen(needle);
+    for (const char* p = text; *p; ++p) {
+        size_t i = 0;
+        while (i < n && p[i] && LowerAscii(p[i]) == needle[i])
+            ++i;
+        if (i == n) return p;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool IsGbkLeadByte(char c) {
+    return IsDBCSLeadByteEx(kGbk, static_cast<BYTE>(c));
+}
+
+size_t LastBackslash(const std::string& path) {
+    return LastBackslashOf(path.data(), path.size());
+}
+
+bool EndsWithBackslash(const char* text) {
+    size_t length = std::strlen(text);
+    return length > 0 && LastBackslashOf(text, length) == length - 1;
+}
+
+bool IsBareFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (size_t i = 0; i < name.size(); i = NextChar(name.data(), i, name.size()))
+        if (name[i] == '\\' || name[i] == '/' || name[i] == ':') return false;
+    return true;
+}
+
+size_t CopyLowerCase(const char* text, char* buffer, size_t size) {
+    size_t length = std::strlen(text);
+    size_t n = 0;
+    while (n < length) {
+        size_t next = NextChar(text, n, length);
+        if (next >= size) return size;
+        if (next == n + 1)
+            buffer[n] = LowerAscii(text[n]);
+        else
+            std::memcpy(buffer + n, text + n, 2);
+        n = next;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+bool IsBlank(char c, Blank blank) {
+    return blank == Blank::AnyHighByte ? static_cast<signed char>(c) <= 0x20
+                                       : static_cast<unsigned char>(c) <= 0x20;
+}
+
+const char* ProgramExtensionEnd(const char* text) {
+    if (!StartsWithDrivePrefix(text)) return nullptr;
+    const char* found = FindNoCase(text + 3, ".exe");
+    if (!found) found = FindNoCase(text + 3, ".bat");
+    return found ? found + 4 : nullptr;
+}
+
+size_t ProgramPathLength(const char* text, Blank blank) {
+    if (const char* end = ProgramExtensionEnd(text)) return static_cast<size_t>(end - text);
+    size_t n = 0;
+    while (text[n] && !IsBlank(text[n], blank))
+        ++n;
+    return n;
+}
