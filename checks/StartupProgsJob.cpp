@@ -1,6 +1,7 @@
 #include "checks/StartupProgsJob.h"
 
 #include "checks/RegistryWalk.h"
+#include "engine/GbkText.h"
 #include "engine/PathRules.h"
 
 #include <cstring>
@@ -24,7 +25,7 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
         if (!IsMissingFixedPath(text, drives)) return;
         // A command with arguments names nothing as a whole; what matters is whether
         // the program it runs is still there.
-        size_t length = ProgramPathLength(text);
+        size_t length = ProgramPathLength(text, Blank::SpaceOrControl);
         if (text[length] != 0) {
             std::memcpy(program, text, length);
             program[length] = 0;

@@ -1,5 +1,6 @@
 #include "engine/ParsedCommandLine.h"
 
+#include "engine/GbkText.h"
 #include "engine/Handles.h"
 #include "engine/PathRules.h"
 
@@ -15,16 +16,8 @@ ParsedCommandLine g_parsed;
 
 const char* const kDataFileSuffixes[] = {"isu", "log", "ini"};
 
-// Spaces, control bytes and every byte from 0x80 up, so a double-byte character
-// outside quotation marks ends a piece.
-bool IsBlank(char c) {
-    return static_cast<signed char>(c) <= 0x20;
-}
-
-bool IsGbkLeadByte(char c) {
-    unsigned char b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
-}
+// A double-byte character outside quotation marks ends a piece.
+constexpr Blank kBlank = Blank::AnyHighByte;
 
 // Strictly longer than the suffix, so "ini" alone is no data file.
 bool EndsWithSuffix(const char* text, size_t length) {
@@ -40,27 +33,6 @@ bool IsDataFilePath(const char* text, size_t length) {
 
 bool IsDataFilePath(const char* text) {
     return IsDataFilePath(text, std::strlen(text));
-}
-
-// Copies text lower-cased into buffer and returns its length, or size when it does not
-// fit. A trail byte in A to Z is part of its character and stays as it is: changed,
-// it would name another file.
-size_t CopyLowerCase(const char* text, char* buffer, size_t size) {
-    size_t n = 0;
-    while (text[n]) {
-        if (n + 1 >= size) return size;
-        char c = text[n];
-        if (IsGbkLeadByte(c) && text[n + 1]) {
-            if (n + 2 >= size) return size;
-            buffer[n] = c;
-            buffer[n + 1] = text[n + 1];
-            n += 2;
-            continue;
-        }
-        buffer[n++] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-    }
-    buffer[n] = 0;
-    return n;
 }
 
 void AddDataFile(ParsedCommandLine& parsed, const char* path) {
@@ -102,14 +74,14 @@ void SplitArguments(ParsedCommandLine& parsed, char* rest, size_t length) {
             ++i;
             continue;
         }
-        if (quoted || !IsBlank(c)) {
+        if (quoted || !IsBlank(c, kBlank)) {
             ++i;
             continue;
         }
         rest[i++] = 0;
         TakeToken(parsed, token);
         token = nullptr;
-        while (i < length && IsBlank(rest[i]))
+        while (i < length && IsBlank(rest[i], kBlank))
             ++i;
         if (i < length) {
             // The byte that opens a token is not looked at, a quotation mark included.
@@ -145,17 +117,10 @@ size_t CutProgramPath(ParsedCommandLine& parsed, size_t n, size_t p) {
         return static_cast<size_t>(close - buffer) + 1;
     }
     parsed.programPath = buffer + p;
-    if (n - p >= 4 && StartsWithDrivePrefix(buffer + p)) {
-        const char* extension = std::strstr(buffer + p + 3, ".exe");
-        if (!extension) extension = std::strstr(buffer + p + 3, ".bat");
-        if (!extension) return p; // the split below ends the program path at its first blank
-        size_t end = static_cast<size_t>(extension - buffer) + 4;
-        buffer[end] = 0;
-        return end;
-    }
-    size_t end = p;
-    while (end < n && !IsBlank(buffer[end]))
-        ++end;
+    // A drive path without either extension: the split below ends it at its first blank
+    // outside quotation marks.
+    if (StartsWithDrivePrefix(buffer + p) && !ProgramExtensionEnd(buffer + p)) return p;
+    size_t end = p + ProgramPathLength(buffer + p, kBlank);
     buffer[end] = 0;
     return end;
 }
@@ -182,11 +147,11 @@ bool CommandLineTargetMissing(const char* text) {
         return false;
     }
     size_t p = 0;
-    while (p < n && IsBlank(parsed.buffer[p]))
+    while (p < n && IsBlank(parsed.buffer[p], kBlank))
         ++p;
     if (p == n) return false;
     size_t rest = CutProgramPath(parsed, n, p);
-    while (rest < n && IsBlank(parsed.buffer[rest]))
+    while (rest < n && IsBlank(parsed.buffer[rest], kBlank))
         ++rest;
     if (rest < n) TakeArguments(parsed, parsed.buffer + rest, n - rest);
     parsed.ready = true;

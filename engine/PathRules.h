@@ -1,8 +1,6 @@
 // Whether a text read from the registry names a file that is gone.
 #pragma once
 
-#include <cstddef>
-
 // GetDriveTypeA is slow under some hosts and the answer does not change during a
 // scan: each check asks once per letter.
 class DriveTypeCache {
@@ -24,7 +22,3 @@ bool IsFixedDrivePath(const char* text, DriveTypeCache& drives);
 bool PathExists(const char* text);
 // The path rule every check shares: on a fixed disk and not there.
 bool IsMissingFixedPath(const char* text, DriveTypeCache& drives);
-
-// The program a startup command runs: up to and including the first ".exe", else
-// ".bat", else up to the first blank. Returns its length (0 without a drive prefix).
-size_t ProgramPathLength(const char* text);

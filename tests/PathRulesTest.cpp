@@ -49,14 +49,3 @@ TEST_F(SandboxTest, PathExistsSeesFilesAndFolders) {
     EXPECT_TRUE(IsMissingFixedPath(files.Path("gone.exe").c_str(), drives));
     EXPECT_FALSE(IsMissingFixedPath(file.c_str(), drives));
 }
-
-TEST(PathRules, ProgramPathEndsAfterExeElseBatElseAtTheFirstBlank) {
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\app.exe /minimized"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\APP.EXE"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\run.bat x"), 10u);
-    EXPECT_EQ(ProgramPathLength("C:\\a.exe.bat"), 8u);
-    EXPECT_EQ(ProgramPathLength("C:\\tool.com -q"), 11u);
-    EXPECT_EQ(ProgramPathLength("C:\\\xB9\xA4\xBE\xDF\\x.com"), 13u);
-    EXPECT_EQ(ProgramPathLength("\"C:\\a.exe\""), 0u);
-    EXPECT_EQ(ProgramPathLength("app.exe"), 0u);
-}
