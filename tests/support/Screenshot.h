@@ -103,7 +103,6 @@ inline std::string SaveScreenshot(const Image& image, const char* name) {
     FileHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     const bool ok =
-        image.height > 0 && out &&
-        WriteFile(out.Get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
+        out && WriteFile(out.Get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
     return ok && written == png.size() ? file : std::string();
 }
