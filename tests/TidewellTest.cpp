@@ -107,7 +107,9 @@ protected:
                 e.stale ? folder.Path("gone\\" + e.name) : folder.MakeFile(e.name);
             const std::string key = e.isKey ? std::string(e.key) + "\\" + e.name : e.key;
             EXPECT_TRUE(PutString(kRootLocalMachine, key, e.isKey ? "" : e.name, path)) << e.name;
-            if (e.isKey) EXPECT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
+            if (e.isKey) {
+                EXPECT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
+            }
         }
         const ProblemList items = ScanHere();
         for (const Entry& e : kEntries) {

@@ -11,17 +11,34 @@
 
 namespace {
 
-// Every message box is answered with g_answer, and counted.
+// Every message box is counted, its caption kept, and answered: a question with
+// g_answer. When the please-wait dialog shows, g_clickDuringWork is clicked, through
+// the input queue and without pumping: the click waits until the work is done.
 int g_answer = IDNO;
 int g_boxes = 0;
+std::string g_captions;
+HWND g_clickDuringWork = nullptr;
 
 LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
     const HWND box = reinterpret_cast<HWND>(wParam);
-    char name[16] = {};
+    char name[16] = {}, caption[64] = {};
     if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) &&
         std::string(name) == "#32770") {
+        const bool question = GetDlgItem(box, IDYES) != nullptr;
+        if (!question && !GetDlgItem(box, IDOK)) {
+            RECT r;
+            if (g_clickDuringWork && GetWindowRect(g_clickDuringWork, &r)) {
+                SetCursorPos(r.left + 20, r.top + 10);
+                INPUT click[2] = {{INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                                  {INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
+                SendInput(2, click, sizeof click[0]);
+            }
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        }
         ++g_boxes;
-        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(g_answer), 0);
+        GetWindowTextA(box, caption, sizeof caption);
+        g_captions += std::string(caption) + " ";
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(question ? g_answer : IDOK), 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -119,6 +136,27 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
     for (int i = 0; i < 20; ++i)
         round();
     EXPECT_EQ(CountGdiObjects(), before);
+}
+
+// A list that no file gave any record of restores nothing: that is a failure. A click
+// on Cancel given while the work ran is dropped, not taken as a wish to quit.
+TEST_F(WizardFrameTest, ARestoreOfNoRecordsFailsAndClicksDuringTheWorkAreDropped) {
+    const std::string folder = frame->m_BackupManager.GetBackupFolder();
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string emptied = folder + "emptied.backup2";
+    FileHandle(CreateFileA(emptied.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    frame->m_BackupFilePage.m_strFileName = "emptied.backup2";
+    frame->ShowRestoreRecords();
+    g_answer = IDYES;
+    g_captions.clear();
+    g_clickDuringWork = frame->m_CancelButton.Handle();
+    Click(frame->m_NextButton);
+    g_clickDuringWork = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
+    PumpMessages(500);
+    EXPECT_EQ(g_captions, "询问 错误 ");
+    EXPECT_TRUE(IsWindow(frame->m_hWndWizard));
+    DeleteFileA(emptied.c_str());
 }
 
 TEST(WizardFrameDeathTest, ASecondFrameStopsTheProgram) {
