@@ -1,23 +1,12 @@
 #include "engine/ParsedCommandLine.h"
-#include "engine/PathRules.h"
 
-#include "support/SandboxTest.h"
+#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
-// "@" stands for the test folder; what the parse records is lower-case.
-struct Line {
-    const char* text;
-    const char* program;
-    std::vector<const char*> dataFiles;
-    bool missing;
-};
-
+// "@" stands for the test folder.
 std::string Fill(const char* pattern, const std::string& root) {
     std::string out;
     for (const char* p = pattern; *p; ++p)
@@ -25,154 +14,82 @@ std::string Fill(const char* pattern, const std::string& root) {
     return out;
 }
 
-std::string AsciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    return text;
+// What the last parse recorded: "!" first when the line names something gone, then the
+// program path and each data file with "|" between; "-" when nothing was parsed.
+std::string Record(bool missing) {
+    const ParsedCommandLine& parsed = LastParsedCommandLine();
+    if (!parsed.ready) return missing || ParsedTargetsMissing() ? "!-" : "-";
+    std::string out = std::string(missing ? "!" : "") + parsed.programPath;
+    for (int32_t i = 0; i < parsed.dataFileCount; ++i)
+        out += std::string("|") + parsed.dataFiles[i];
+    return out;
 }
-
-class ParsedCommandLineTest : public SandboxTest {
-protected:
-    void SetUp() override {
-        SandboxTest::SetUp();
-        for (const char* name :
-             {"app\\uninst.exe", "app\\run.bat", "app\\tool.com", "app\\plain.exe", "app\\setuplog",
-              "app\\a.log", "Program Files\\setup.isu"})
-            ASSERT_TRUE(PathExists(files.MakeFile(name).c_str())) << name;
-    }
-
-    void Check(const std::vector<Line>& lines) {
-        std::string root = AsciiLower(files.Root());
-        // Leading blanks, double-byte ones too, must change nothing.
-        for (const char* lead : {"", " \t\xA1\xA1"}) {
-            for (const Line& line : lines) {
-                std::string text = lead + Fill(line.text, files.Root());
-                SCOPED_TRACE(text);
-                EXPECT_EQ(CommandLineTargetMissing(text.c_str()), line.missing);
-                const ParsedCommandLine& parsed = LastParsedCommandLine();
-                ASSERT_TRUE(parsed.ready);
-                ASSERT_NE(parsed.programPath, nullptr);
-                EXPECT_EQ(parsed.programPath, Fill(line.program, root));
-                ASSERT_EQ(parsed.dataFileCount, static_cast<int32_t>(line.dataFiles.size()));
-                for (size_t i = 0; i < line.dataFiles.size(); ++i)
-                    EXPECT_EQ(parsed.dataFiles[i], Fill(line.dataFiles[i], root));
-            }
-        }
-    }
-};
 
 } // namespace
 
-TEST_F(ParsedCommandLineTest, TheCommonShapesOfUninstallLines) {
-    Check({
-        {R"("@app\Uninst.exe")", R"(@app\uninst.exe)", {}, false},
-        {R"("@gone.exe")", R"(@gone.exe)", {}, true},
-        {R"(@app\uninst.exe -F"@Program Files\setup.isu")",
-         R"(@app\uninst.exe)",
-         {R"(@program files\setup.isu)"},
-         false},
-        {R"(@app\uninst.exe -f"@gone.isu")", R"(@app\uninst.exe)", {R"(@gone.isu)"}, true},
-        {R"(MsiExec.exe /X{1234-ABCD})", "msiexec.exe", {}, false},
-        {R"(msiexec /i x)", "msiexec", {}, false},
-        {R"(tidewell-no-such-program /x)", "tidewell-no-such-program", {}, true},
-        {R"(@app\tool.com -q)", R"(@app\tool.com)", {}, false},
-        {R"(@gone.com -q)", R"(@gone.com)", {}, true},
-    });
-}
-
-TEST_F(ParsedCommandLineTest, UnquotedPathAfterDashFRunsToTheEndBlanksAndAll) {
-    Check({
-        {R"(@app\uninst.exe -F@Program Files\setup.isu)",
-         R"(@app\uninst.exe)",
-         {R"(@program files\setup.isu)"},
-         false},
-        {R"(@app\uninst.exe -f@安装\X.ISU)", R"(@app\uninst.exe)", {R"(@安装\x.isu)"}, true},
-        {R"(@app\uninst.exe -f@gone.isu)", R"(@app\uninst.exe)", {R"(@gone.isu)"}, true},
-        {R"(@app\uninst.exe -f)", R"(@app\uninst.exe)", {}, false},
-        {R"(@app\uninst.exe -fsetup.isu)", R"(@app\uninst.exe)", {}, false},
-        {R"(@app\uninst.exe @Program Files\setup.isu)",
-         R"(@app\uninst.exe)",
-         {R"(@program files\setup.isu)"},
-         false},
-    });
-}
-
-TEST_F(ParsedCommandLineTest, ProgramPathForms) {
-    Check({
-        {R"(@app\run.bat /q)", R"(@app\run.bat)", {}, false},
-        {R"(@app\plain /q)", R"(@app\plain)", {}, false}, // found as plain.exe
-        {R"(@app\gone /q)", R"(@app\gone)", {}, true},
-        // A drive path ending in a suffix is looked for as it stands, with no ".exe" added
-        // and no search order (the wildcard would defeat one).
-        {R"(@app\setuplog)", R"(@app\setuplog)", {R"(@app\setuplog)"}, false},
-        {R"(@app\*.log)", R"(@app\*.log)", {R"(@app\*.log)"}, false},
-        {R"("@app\uninst.exe)", R"(@app\uninst.exe)", {}, false},
-        {R"("@app\uninst.exe -f@gone.log)", R"(@app\uninst.exe -f@gone.log)", {}, true},
-        {R"("" /x)", "", {}, true},
-        {"msiexec\xB0\xB2/x", "msiexec", {}, false},
-        // A trail byte in A to Z is not lower-cased: it would name another file.
-        {"\"@\x81\x41.EXE\"", "@\x81\x41.exe", {}, true},
-    });
-}
-
-TEST_F(ParsedCommandLineTest, OnlyQuotedDataFilesAmongTheArgumentsAreTested) {
-    Check({
-        {R"(@app\uninst.exe /log="@app\a.log" /q)", R"(@app\uninst.exe)", {R"(@app\a.log)"}, false},
-        {R"(@app\uninst.exe /log="@gone.log" /q)", R"(@app\uninst.exe)", {R"(@gone.log)"}, true},
-        {R"(@app\uninst.exe /x '@gone.ini')", R"(@app\uninst.exe)", {R"(@gone.ini)"}, true},
-        {"@app\\uninst.exe\xA1\xA1\"@gone.log\"", R"(@app\uninst.exe)", {R"(@gone.log)"}, true},
-        {R"(@app\uninst.exe @gone.log /q)", R"(@app\uninst.exe)", {}, false},
-        {R"(@app\uninst.exe /x "log")", R"(@app\uninst.exe)", {}, false},
-        {R"(@app\uninst.exe /x "@gone.dll")", R"(@app\uninst.exe)", {}, false},
-        // A mark that opens the rest is seen; one that opens a later token is not, so
-        // the blank inside cuts that path.
-        {R"(@app\uninst.exe "@Program Files\setup.isu" /x)",
-         R"(@app\uninst.exe)",
-         {R"(@program files\setup.isu)"},
-         false},
-        {R"(@app\uninst.exe /x "@Program Files\gone.isu")", R"(@app\uninst.exe)", {}, false},
-    });
-}
-
-TEST_F(ParsedCommandLineTest, TheRecordIsTestedAgainWithoutParsing) {
-    std::string text = "\"" + files.Root() + "app\\uninst.exe\" /log=\"" + files.Root() + "b.log\"";
-    EXPECT_TRUE(CommandLineTargetMissing(text.c_str()));
-    files.MakeFile("b.log");
-    EXPECT_TRUE(LastParsedCommandLine().ready);
-    EXPECT_FALSE(ParsedTargetsMissing());
-}
-
-TEST(ParsedCommandLine, NothingToTestIsNotMissingAndClearsTheLastParse) {
-    for (const char* text :
-         {static_cast<const char*>(nullptr), "", " \t\r\n", "\x80\xFF\xB0\xA1 "}) {
-        ASSERT_TRUE(CommandLineTargetMissing("\"C:\\tidewell-gone.exe\""));
-        EXPECT_FALSE(CommandLineTargetMissing(text));
-        EXPECT_FALSE(LastParsedCommandLine().ready);
-        EXPECT_FALSE(ParsedTargetsMissing());
+TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
+    TestFolder files;
+    for (const char* name : {"u.exe", "tool.com", "plain.exe", "setuplog", "a.log", "a b\\s.isu"})
+        files.MakeFile(name);
+    std::string root = files.Root(); // the parse records lower case
+    root[0] = 'c';
+    const std::pair<const char*, const char*> lines[] = {
+        {R"("@U.exe")", R"(@u.exe)"},
+        {R"("@gone.exe")", R"(!@gone.exe)"},
+        {R"(@u.exe -F"@A b\S.isu")", R"(@u.exe|@a b\s.isu)"},
+        {R"(MsiExec.exe /X{1234-ABCD})", "msiexec.exe"},
+        {R"(msiexec /i x)", "msiexec"},
+        {R"(tidewell-no-such-program /x)", "!tidewell-no-such-program"},
+        {R"(@tool.com -q)", R"(@tool.com)"},
+        {"", "-"},
+        // "-f" and an unquoted drive path: the path runs to the end, blanks and all.
+        {R"(@u.exe -F@a b\s.isu)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe -f@安装\X.ISU)", R"(!@u.exe|@安装\x.isu)"},
+        {R"(@u.exe -fs.isu)", R"(@u.exe)"},
+        {R"(@u.exe @a b\s.isu)", R"(@u.exe|@a b\s.isu)"},
+        // Without ".exe" or ".bat" a drive path is found by the search order, or where it
+        // says when it ends in a data file's suffix.
+        {R"(@plain /q)", R"(@plain)"},
+        {R"(@gone /q)", R"(!@gone)"},
+        {R"(@setuplog)", R"(@setuplog|@setuplog)"},
+        {R"(@*.log)", R"(@*.log|@*.log)"},
+        {R"("@u.exe -f@gone.log)", R"(!@u.exe -f@gone.log)"},
+        {R"("" /x)", "!"},
+        {" \t\r\n", "-"},
+        // A byte from 0x80 up is a blank outside quotation marks; a trail byte in A to Z
+        // is part of its character and stays as it is.
+        {"msiexec\xB0\xB2/x", "msiexec"},
+        {"\"@\x81\x41.EXE\"", "!@\x81\x41.exe"},
+        {"@u.exe\xA1\xA1\"@gone.log\"", R"(!@u.exe|@gone.log)"},
+        {"@u.exe \"@\x81\x5C\\gone.log\"", "!@u.exe|@\x81\x5C\\gone.log"},
+        {"\x80\xFF\xB0\xA1 ", "-"},
+        // Of the arguments only quoted drive paths with a data file's suffix are tested,
+        // and a mark that opens a later token is not seen.
+        {R"(@u.exe /log="@a.log" /q)", R"(@u.exe|@a.log)"},
+        {R"(@u.exe /log="@gone.log" /q)", R"(!@u.exe|@gone.log)"},
+        {R"(@u.exe /x '@gone.ini')", R"(!@u.exe|@gone.ini)"},
+        {R"(@u.exe @gone.log /q)", R"(@u.exe)"},
+        {R"(@u.exe /x "log")", R"(@u.exe)"},
+        {R"(@u.exe /x "@gone.dll")", R"(@u.exe)"},
+        {R"(@u.exe "@a b\s.isu" /x)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe /x "@a b\gone.isu")", R"(@u.exe)"}};
+    // Leading blanks, double-byte ones too, change nothing.
+    for (const char* lead : {"", " \t\xA1\xA1"}) {
+        for (const auto& line : lines) {
+            std::string text = lead + Fill(line.first, files.Root());
+            bool missing = CommandLineTargetMissing(text.c_str());
+            EXPECT_EQ(Record(missing), Fill(line.second, root)) << text;
+        }
     }
+    EXPECT_FALSE(CommandLineTargetMissing(nullptr));
+    EXPECT_EQ(Record(false), "-");
 }
 
 TEST(ParsedCommandLine, TextsBeyondTheBufferAreNotParsed) {
     std::string text = "\"C:\\tidewell-gone.exe\"";
-    text.resize(2047, ' ');
-    EXPECT_TRUE(CommandLineTargetMissing(text.c_str()));
-    EXPECT_TRUE(LastParsedCommandLine().ready);
-    for (size_t size : {2048u, 5000u}) {
-        text.resize(size, 'x');
-        EXPECT_FALSE(CommandLineTargetMissing(text.c_str()));
-        EXPECT_FALSE(LastParsedCommandLine().ready);
+    for (size_t size : {2047, 2048, 2049, 5000}) {
+        text.resize(size, ' ');
+        bool missing = CommandLineTargetMissing(text.c_str());
+        EXPECT_EQ(Record(missing), size == 2047 ? "!c:\\tidewell-gone.exe" : "-") << size;
     }
-}
-
-TEST(ParsedCommandLine, TheDensestLineKeepsEveryDataFile) {
-    // Nine bytes per data file: 226 is the most that fits, short of the record's 256.
-    std::string text = "msiexec";
-    for (int i = 0; i < 226; ++i)
-        text += " 'c:\\log'";
-    ASSERT_LE(text.size(), 2047u);
-    EXPECT_TRUE(CommandLineTargetMissing(text.c_str()));
-    const ParsedCommandLine& parsed = LastParsedCommandLine();
-    ASSERT_EQ(parsed.dataFileCount, 226);
-    EXPECT_STREQ(parsed.dataFiles[225], "c:\\log");
-    EXPECT_EQ(parsed.dataFiles[225], parsed.buffer + text.size() - 7);
 }

@@ -1,62 +1,42 @@
 #include "engine/PathRules.h"
 
-#include "support/SandboxTest.h"
+#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-TEST(PathRules, FixedDrivePathNeedsLetterColonBackslashOnAFixedDisk) {
-    DriveTypeCache drives;
-    EXPECT_TRUE(IsFixedDrivePath("C:\\", drives));
-    EXPECT_TRUE(IsFixedDrivePath("c:\\windows", drives));
-    EXPECT_TRUE(IsFixedDrivePath("Z:\\tmp", drives));
-    EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
-    EXPECT_FALSE(IsFixedDrivePath("C:", drives));
-    EXPECT_FALSE(IsFixedDrivePath("C:/windows", drives));
-    EXPECT_FALSE(IsFixedDrivePath("\\\\server\\share\\a.exe", drives));
-    EXPECT_FALSE(IsFixedDrivePath("%SystemRoot%\\a.exe", drives));
-    EXPECT_FALSE(IsFixedDrivePath("\"C:\\a.exe\"", drives));
-    EXPECT_FALSE(IsFixedDrivePath("1:\\a.exe", drives));
-}
+#include <vector>
 
-TEST(PathRules, OtherDriveTypesAreNeverFixedWhetherOrNotTheFileExists) {
+TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
+    // In the test prefix R: is a CD-ROM, S: removable and T: a network drive; Q: is unmapped.
+    for (const char* other :
+         {"R:\\app\\present.exe", "S:\\app\\present.exe", "T:\\app\\present.exe"})
+        ASSERT_TRUE(PathExists(other)) << other << ": the test prefix lacks its drives";
+    TestFolder files;
+    // Fixed and there, fixed and gone, never fixed.
+    const std::vector<std::string> groups[3] = {
+        {"C:\\", "c:\\windows", "Z:\\tmp", files.MakeFile("here.exe"), files.MakeDir("dir")},
+        {files.Path("gone.exe"), "C:\\tidewell-gone", "z:\\tidewell-gone"},
+        {"", "C:", "C:/windows", "\\\\server\\share\\a.exe", "%SystemRoot%\\a.exe", "\"C:\\a.exe\"",
+         "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\present.exe",
+         "T:\\app\\present.exe", "R:\\app\\gone.exe", "S:\\app\\gone.exe", "T:\\app\\gone.exe"}};
     DriveTypeCache drives;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(PathExists(kOtherDrivePresentFiles[i])) << "test prefix drive "
-                                                            << kOtherDrivePresentFiles[i];
-        EXPECT_FALSE(IsFixedDrivePath(kOtherDrivePresentFiles[i], drives));
-        EXPECT_FALSE(IsMissingFixedPath(kOtherDriveMissingFiles[i], drives));
+    for (int group = 0; group < 3; ++group) {
+        for (const std::string& text : groups[group]) {
+            EXPECT_EQ(IsFixedDrivePath(text.c_str(), drives), group < 2) << text;
+            EXPECT_EQ(IsMissingFixedPath(text.c_str(), drives), group == 1) << text;
+        }
     }
-    EXPECT_FALSE(IsFixedDrivePath("Q:\\unmapped.exe", drives));
-}
-
-TEST(PathRules, TheDriveTypeIsAskedOncePerLetter) {
-    // Drive types are configured per prefix; a cached answer must stay the drive's.
-    DriveTypeCache drives;
-    EXPECT_EQ(drives.TypeOf('r'), static_cast<unsigned>(DRIVE_CDROM));
-    EXPECT_EQ(drives.TypeOf('R'), static_cast<unsigned>(DRIVE_CDROM));
-    EXPECT_EQ(drives.TypeOf('s'), static_cast<unsigned>(DRIVE_REMOVABLE));
-    EXPECT_EQ(drives.TypeOf('T'), static_cast<unsigned>(DRIVE_REMOTE));
-    EXPECT_EQ(drives.TypeOf('c'), static_cast<unsigned>(DRIVE_FIXED));
-}
-
-TEST_F(SandboxTest, PathExistsSeesFilesAndFolders) {
-    DriveTypeCache drives;
-    std::string file = files.MakeFile("a\\prog.exe");
-    std::string dir = files.MakeDir("b");
-    EXPECT_TRUE(PathExists(file.c_str()));
-    EXPECT_TRUE(PathExists(dir.c_str()));
-    EXPECT_FALSE(PathExists(files.Path("gone.exe").c_str()));
-    EXPECT_TRUE(IsMissingFixedPath(files.Path("gone.exe").c_str(), drives));
-    EXPECT_FALSE(IsMissingFixedPath(file.c_str(), drives));
+    EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
 }
 
 TEST(PathRules, ProgramPathEndsAfterExeElseBatElseAtTheFirstBlank) {
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\app.exe /minimized"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\APP.EXE"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\run.bat x"), 10u);
-    EXPECT_EQ(ProgramPathLength("C:\\a.exe.bat"), 8u);
-    EXPECT_EQ(ProgramPathLength("C:\\tool.com -q"), 11u);
-    EXPECT_EQ(ProgramPathLength("C:\\\xB9\xA4\xBE\xDF\\x.com"), 13u);
-    EXPECT_EQ(ProgramPathLength("\"C:\\a.exe\""), 0u);
-    EXPECT_EQ(ProgramPathLength("app.exe"), 0u);
+    // "|" marks where the program path ends.
+    for (std::string text :
+         {"C:\\Tools\\app.exe| /minimized", "C:\\Tools\\APP.EXE|", "C:\\run.bat| x",
+          "C:\\a.exe|.bat", "C:\\tool.com| -q", "C:\\\xB9\xA4\xBE\xDF\\x.com|",
+          "C:\\\x81\x5C.com| /x", "|\"C:\\a.exe\"", "|app.exe"}) {
+        size_t end = text.find('|');
+        text.erase(end, 1);
+        EXPECT_EQ(ProgramPathLength(text.c_str()), end) << text;
+    }
 }

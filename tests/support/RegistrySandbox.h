@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 class RegistrySandbox {
 public:
@@ -36,6 +35,6 @@ bool KeyExists(uint32_t root, const std::string& path);
 bool ValueExists(uint32_t root, const std::string& path, const std::string& name);
 bool RemoveTree(uint32_t root, const std::string& path);
 
-// Every key, value name, type and data byte below root\path, in a canonical text
-// form (sorted), so two dumps compare equal exactly when the trees do.
+// Every key, value name, type and data byte below root\path, one sorted line each, so
+// two dumps compare equal exactly when the trees do.
 std::string DumpTree(uint32_t root, const std::string& path);
