@@ -1,24 +1,25 @@
+#include "engine/ParsedCommandLine.h"
 #include "engine/PathRules.h"
 
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <vector>
 
 TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
-    // In the test prefix R: is a CD-ROM, S: removable and T: a network drive; Q: is unmapped.
-    for (const char* other :
-         {"R:\\app\\present.exe", "S:\\app\\present.exe", "T:\\app\\present.exe"})
-        ASSERT_TRUE(PathExists(other)) << other << ": the test prefix lacks its drives";
+    // The test prefix's R: is a CD-ROM, S: removable, T: a network drive, Q: unmapped.
+    ASSERT_TRUE(PathExists("R:\\app\\present.exe") && PathExists("S:\\app\\present.exe") &&
+                PathExists("T:\\app\\present.exe"));
     TestFolder files;
-    // Fixed and there, fixed and gone, never fixed.
     const std::vector<std::string> groups[3] = {
-        {"C:\\", "c:\\windows", "Z:\\tmp", files.MakeFile("here.exe"), files.MakeDir("dir")},
-        {files.Path("gone.exe"), "C:\\tidewell-gone", "z:\\tidewell-gone"},
+        // fixed and there, fixed and gone, never fixed
+        {"C:\\", "c:\\windows", "Z:\\tmp", files.MakeDir("dir")},
+        {"C:\\tidewell-gone", "z:\\tidewell-gone"},
         {"", "C:", "C:/windows", "\\\\server\\share\\a.exe", "%SystemRoot%\\a.exe", "\"C:\\a.exe\"",
-         "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\present.exe",
-         "T:\\app\\present.exe", "R:\\app\\gone.exe", "S:\\app\\gone.exe", "T:\\app\\gone.exe"}};
+         "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\gone.exe",
+         "T:\\app\\present.exe"}};
     DriveTypeCache drives;
     for (int group = 0; group < 3; ++group) {
         for (const std::string& text : groups[group]) {
@@ -29,14 +30,66 @@ TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
     EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
 }
 
-TEST(PathRules, ProgramPathEndsAfterExeElseBatElseAtTheFirstBlank) {
-    // "|" marks where the program path ends.
-    for (std::string text :
-         {"C:\\Tools\\app.exe| /minimized", "C:\\Tools\\APP.EXE|", "C:\\run.bat| x",
-          "C:\\a.exe|.bat", "C:\\tool.com| -q", "C:\\\xB9\xA4\xBE\xDF\\x.com|",
-          "C:\\\x81\x5C.com| /x", "|\"C:\\a.exe\"", "|app.exe"}) {
-        size_t end = text.find('|');
-        text.erase(end, 1);
-        EXPECT_EQ(ProgramPathLength(text.c_str()), end) << text;
+// What the last parse recorded: "!" first when the line names something gone, then the
+// program path and each data file with "|" between; "-" when nothing was parsed.
+static std::string Record(bool missing) {
+    const ParsedCommandLine& parsed = LastParsedCommandLine();
+    if (!parsed.ready) return missing || ParsedTargetsMissing() ? "!-" : "-";
+    std::string out = std::string(missing ? "!" : "") + parsed.programPath;
+    for (int32_t i = 0; i < parsed.dataFileCount; ++i)
+        out += std::string("|") + parsed.dataFiles[i];
+    return out;
+}
+
+TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
+    TestFolder files;
+    for (const char* name : {"u.exe", "tool.com", "plain.exe", "a.log", "a b\\s.isu"})
+        files.MakeFile(name);
+    // "@" stands for the test folder, recorded in lower case.
+    const std::regex at("@");
+    std::string root = files.Root();
+    root[0] = 'c';
+    const std::pair<const char*, const char*> lines[] = {
+        {R"(@u.exe -F"@A b\S.isu")", R"(@u.exe|@a b\s.isu)"},
+        {R"(MsiExec /X{1234-ABCD})", "msiexec"},
+        {R"(tidewell-no-such-program /x)", "!tidewell-no-such-program"},
+        {R"(@tool.com -q)", R"(@tool.com)"},
+        // "-f" and an unquoted drive path: the path runs to the end, blanks and all.
+        {R"(@u.exe -F@a b\s.isu)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe -f@安装\X.ISU)", R"(!@u.exe|@安装\x.isu)"},
+        {R"(@u.exe -fs.isu)", R"(@u.exe)"},
+        // Without ".exe" or ".bat": along the search order, or as it stands with a suffix.
+        {R"(@plain /q)", R"(@plain)"},
+        {R"(@*.log)", R"(@*.log|@*.log)"},
+        {R"("@u.exe -f@gone.log)", R"(!@u.exe -f@gone.log)"},
+        {R"("" /x)", "!"},
+        // Bytes from 0x80 up are blanks outside quotes; a trail byte in A to Z is not lowered.
+        {"msiexec\xB0\xB2/x", "msiexec"},
+        {"\"@\x81\x41.EXE\"", "!@\x81\x41.exe"},
+        {"@u.exe \"@\x81\x5C\\gone.log\"", "!@u.exe|@\x81\x5C\\gone.log"},
+        // Only quoted drive paths with a suffix are data files; a later token's opening mark
+        // is not seen.
+        {R"(@u.exe /log="@a.log" /q)", R"(@u.exe|@a.log)"},
+        {R"(@u.exe /x '@gone.ini')", R"(!@u.exe|@gone.ini)"},
+        {R"(@u.exe @gone.log /q)", R"(@u.exe)"},
+        {R"(@u.exe "@a b\s.isu" /x)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe /x "@a b\gone.isu")", R"(@u.exe)"}};
+    // Leading blanks, double-byte ones too, change nothing.
+    for (const char* lead : {"", " \t\xA1\xA1"}) {
+        for (const auto& line : lines) {
+            const std::string text = lead + std::regex_replace(line.first, at, files.Root());
+            const bool missing = CommandLineTargetMissing(text.c_str());
+            EXPECT_EQ(Record(missing), std::regex_replace(line.second, at, root)) << text;
+        }
+    }
+    EXPECT_FALSE(CommandLineTargetMissing(nullptr));
+    EXPECT_EQ(Record(false), "-");
+}
+
+TEST(ParsedCommandLine, TextsBeyondTheBufferAreNotParsed) {
+    for (size_t size : {2047, 2048, 2049, 5000}) {
+        const bool missing =
+            CommandLineTargetMissing(("C:\\tidewell-gone" + std::string(size - 16, ' ')).c_str());
+        EXPECT_EQ(Record(missing), size == 2047 ? "!c:\\tidewell-gone" : "-") << size;
     }
 }

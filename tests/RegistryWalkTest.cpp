@@ -3,108 +3,66 @@
 #include "support/SandboxTest.h"
 
 #include <map>
+#include <tuple>
 
 using RegistryWalkTest = SandboxTest;
+using Seen = std::map<std::string, std::string>;
 
 namespace {
+const std::string kKey = "Software\\TwWalk", z(1, '\0');
 
-const std::string kKey = "Software\\TwWalk";
-
-std::map<std::string, std::string> Values(ValueRead mode) {
-    std::map<std::string, std::string> seen;
-    WalkValues(kRootLocalMachine, kKey.c_str(), mode,
-               [&](const char* name, const char* text) { seen[name] = text ? text : "<null>"; });
+Seen Texts() {
+    Seen seen;
+    WalkValues(kRootLocalMachine, kKey.c_str(), ValueRead::Text,
+               [&](const char* name, const char* text) { seen[name] = text; });
     return seen;
 }
-
-// n two-byte characters of code page 936 ("数").
-std::string Gbk(size_t n) {
-    std::string text;
-    while (n--)
-        text += "\xCA\xFD";
-    return text;
-}
-
 } // namespace
 
-TEST_F(RegistryWalkTest, ValuesThatAreNoTextOrDoNotFitArePassedOver) {
-    struct Value {
-        std::string name;
-        DWORD type;
-        std::string bytes; // as stored: a terminator only where written
-        bool read;
-    };
-    const std::string z(1, '\0');
-    std::vector<Value> values = {
-        {"", REG_SZ, "default" + z, true},
-        // The long value is read first and leaves its bytes in the buffer.
-        {"a-long", REG_SZ, std::string(2000, 'L') + z, true},
+// Names and terminated texts of 2047 and 2048 bytes are in the checks' tables.
+TEST_F(RegistryWalkTest, ValuesThatAreNoWholeTextArePassedOver) {
+    // Name, type, data as stored (a terminator only where given), and whether it is read.
+    const std::tuple<std::string, DWORD, std::string, bool> values[] = {
+        {"a-long", REG_SZ, std::string(2000, 'L') + z, true}, // leaves its bytes in the buffer
         {"b-unterminated", REG_SZ, "C:\\x.exe", true},
         {"c-unterminated-2047", REG_SZ, std::string(2047, 'c'), true},
         {"c-unterminated-2048", REG_SZ, std::string(2048, 'c'), false},
         {"d-embedded", REG_SZ, std::string("C:\\a\0C:\\b", 9), true},
-        {"d-empty", REG_SZ, "", true},
         {"e-expand-unterminated", REG_EXPAND_SZ, "C:\\e.exe", true},
-        {"f-2047", REG_SZ, std::string(2047, 'f') + z, true},
-        {"f-2048", REG_SZ, std::string(2048, 'f') + z, false},
-        {"f-9000", REG_SZ, std::string(9000, 'f') + z, false},
-        {"g-gbk-2047", REG_SZ, Gbk(1023) + "g" + z, true},
-        {"g-gbk-2048", REG_SZ, Gbk(1024) + z, false},
-        {"\xCA\xFD\x81\x5C", REG_SZ, "gbk" + z, true},
-        {std::string(2047, 'n'), REG_SZ, "n" + z, true},
-        {std::string(2048, 'n'), REG_SZ, "n" + z, false},
-    };
-    const DWORD others[] = {REG_NONE,  REG_BINARY, REG_DWORD, REG_MULTI_SZ,
-                            REG_QWORD, REG_LINK,   0x1234};
-    for (DWORD type : others)
-        values.push_back({"type" + std::to_string(type), type, "C:\\x.exe" + z + z, false});
-    std::map<std::string, std::string> text, stored, names;
-    for (const Value& v : values) {
-        ASSERT_TRUE(PutValue(kRootLocalMachine, kKey, v.name, v.type, v.bytes.data(),
-                             static_cast<DWORD>(v.bytes.size())));
-        if (v.read) text[v.name] = v.bytes.substr(0, v.bytes.find('\0'));
-        if (v.read && v.type == REG_SZ) stored[v.name] = text[v.name];
-        if (v.name.size() < 2048) names[v.name] = "<null>"; // data plays no part
+        {"f-binary", REG_BINARY, "C:\\x.exe" + z, false},
+        {"g-9000", REG_SZ, std::string(9000, 'g') + z, false}};
+    Seen read;
+    for (const auto& [name, type, data, isRead] : values) {
+        ASSERT_TRUE(PutValue(kRootLocalMachine, kKey, name, type, data.data(), data.size()));
+        if (isRead) read[name] = data.substr(0, data.find('\0'));
     }
-    EXPECT_EQ(Values(ValueRead::Text), text);
-    EXPECT_EQ(Values(ValueRead::StoredText), stored);
-    EXPECT_EQ(Values(ValueRead::NameOnly), names);
+    EXPECT_EQ(Texts(), read);
 }
 
+// Under code page 936 the call counts characters: 1100 of them may seem to fit in 2048
+// bytes, in 2200 bytes they do not. B0 B0 is one character.
 TEST_F(RegistryWalkTest, AnExpansionIsUsedOnlyWhenItFitsWhole) {
-    ASSERT_EQ(GetACP(), 936u) << "the trap is a double-byte code page's";
-    // 1100 characters that the call may count as fitting, in 2200 bytes that do not.
-    const std::map<std::string, std::string> variables = {
-        {"TW_FITS", Gbk(1000)},
-        {"TW_LONG", Gbk(1100)},
-        {"TW_GBK_2047", Gbk(1023) + "x"},
-        {"TW_GBK_2048", Gbk(1024)},
-        {"TW_STRADDLE", "x" + Gbk(1024)},
-        {"TW_ASCII_2047", std::string(2047, 'q')},
-        {"TW_ASCII_2048", std::string(2048, 'q')}};
-    for (const auto& [name, value] : variables) {
-        ASSERT_TRUE(SetEnvironmentVariableA(name.c_str(), value.c_str()));
-        ASSERT_TRUE(PutString(kRootLocalMachine, kKey, name, "%" + name + "%", REG_EXPAND_SZ));
-    }
-    // Read after a failure, it must not see its leftovers.
-    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "zz", "%TW_NOT_SET%\\a", REG_EXPAND_SZ));
-    std::map<std::string, std::string> expected = {{"TW_FITS", Gbk(1000)},
-                                                   {"zz", "%TW_NOT_SET%\\a"}};
-    EXPECT_EQ(Values(ValueRead::Text), expected);
+    ASSERT_EQ(GetACP(), 936u);
+    ASSERT_TRUE(SetEnvironmentVariableA("TW_FITS", std::string(2000, '\xB0').c_str()));
+    ASSERT_TRUE(SetEnvironmentVariableA("TW_LONG", std::string(2200, '\xB0').c_str()));
+    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "a", "%TW_FITS%x", REG_EXPAND_SZ));
+    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "b", "%TW_LONG%", REG_EXPAND_SZ));
+    // Read after the failure, it must not see its leftovers.
+    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "c", "%TW_NOT_SET%", REG_EXPAND_SZ));
+    EXPECT_EQ(Texts(), (Seen{{"a", std::string(2000, '\xB0') + "x"}, {"c", "%TW_NOT_SET%"}}));
 }
 
-TEST_F(RegistryWalkTest, SubkeyWalkTestsTheStopRequestBeforeEachSubkey) {
-    for (const char* name : {"a", "b", "c"})
-        ASSERT_TRUE(PutString(kRootLocalMachine, kKey + "\\" + name, "", name));
-    ScanStatus status;
-    int visited = 0;
-    auto stop = [&](const char*, const char*) { status.stopRequested = ++visited > 0; };
-    SubkeyWalk walk = {kRootLocalMachine, kKey.c_str(), nullptr, nullptr, nullptr};
-    WalkSubkeys(walk, stop);
-    EXPECT_EQ(visited, 3) << "without a status the walk never stops";
-    status.stopRequested = false;
-    walk.stopWatch = &status;
-    WalkSubkeys(walk, stop);
-    WalkSubkeys(walk, stop);
-    EXPECT_EQ(visited, 4) << "once stopped, no further subkey is visited";
+TEST(RegistrySandbox, StartsEmptyAndNothingPlantedInsideReachesTheRealRoots) {
+    for (uint32_t root : {kRootLocalMachine, kRootCurrentUser, kRootClassesRoot}) {
+        std::string scratch;
+        {
+            RegistrySandbox sandbox;
+            ASSERT_TRUE(sandbox.Active());
+            scratch = sandbox.ScratchPath();
+            ASSERT_TRUE(!KeyExists(root, "Software\\Microsoft") &&
+                        PutString(root, "Software\\TidewellLeakProbe", "v", "inside"));
+        }
+        EXPECT_FALSE(KeyExists(root, "Software\\TidewellLeakProbe")) << std::hex << root;
+        EXPECT_FALSE(KeyExists(kRootCurrentUser, scratch));
+    }
 }

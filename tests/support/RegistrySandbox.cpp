@@ -5,31 +5,25 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+static const HKEY kPredefined[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
+static const char* const kRootNames[3] = {"HKLM", "HKCU", "HKCR"};
+static int g_sandboxCount = 0;
 
-const HKEY kPredefined[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
-const char* const kRootNames[3] = {"HKLM", "HKCU", "HKCR"};
-int g_sandboxCount = 0;
-
-void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string>& lines) {
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
+static void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string>& lines) {
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0, type = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
-                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
-        lines.push_back(prefix + " <unreadable>");
-        return;
-    }
+                         &maxName, &maxData, nullptr, nullptr))
+        return lines.push_back(prefix + " <unreadable>");
     lines.push_back(prefix + "\\");
     std::vector<char> name(maxName + maxSubkey + 16);
     std::vector<unsigned char> data(maxData + 16);
     for (DWORD i = 0; i < values; ++i) {
         DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
         if (RegEnumValueA(key, i, name.data(), &length, nullptr, &type, data.data(), &size)) {
             lines.push_back(prefix + " <value unreadable>");
             continue;
         }
-        std::string line = prefix + "\\:" + std::string(name.data(), length) + "|" +
-                           std::to_string(type) + "|";
+        std::string line = prefix + "\\:" + name.data() + "|" + std::to_string(type) + "|";
         for (DWORD b = 0; b < size; ++b)
             line += {"0123456789ABCDEF"[data[b] >> 4], "0123456789ABCDEF"[data[b] & 15]};
         lines.push_back(line);
@@ -39,16 +33,14 @@ void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string>& line
         RegKey sub;
         if (!RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) &&
             sub.Open(key, name.data(), KEY_READ))
-            DumpKey(sub.Get(), prefix + "\\" + std::string(name.data(), length), lines);
+            DumpKey(sub.Get(), prefix + "\\" + name.data(), lines);
     }
 }
-
-} // namespace
 
 RegistrySandbox::RegistrySandbox() {
     m_scratch = "Software\\TidewellSandbox\\" + std::to_string(GetCurrentProcessId()) + "-" +
                 std::to_string(++g_sandboxCount);
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str()); // left by a crashed run
     for (int i = 0; i < 3; ++i)
         if (RegCreateKeyExA(HKEY_CURRENT_USER, (m_scratch + "\\" + kRootNames[i]).c_str(), 0,
                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_roots[i], nullptr))
@@ -79,19 +71,14 @@ bool PutString(uint32_t root, const std::string& path, const std::string& name,
                const std::string& text, DWORD type) {
     return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-
 bool PutDword(uint32_t root, const std::string& path, const std::string& name, DWORD value) {
     return PutValue(root, path, name, REG_DWORD, &value, sizeof value);
 }
-
 bool PutKey(uint32_t root, const std::string& path) {
-    RegKey key;
-    return key.Create(root, path.c_str(), KEY_WRITE);
+    return RegKey().Create(root, path.c_str(), KEY_WRITE);
 }
-
 bool KeyExists(uint32_t root, const std::string& path) {
-    RegKey key;
-    return key.Open(root, path.c_str(), KEY_READ);
+    return RegKey().Open(root, path.c_str(), KEY_READ);
 }
 
 bool ValueExists(uint32_t root, const std::string& path, const std::string& name) {
