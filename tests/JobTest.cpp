@@ -29,7 +29,6 @@ struct Entry {
     DWORD type = REG_SZ;
 };
 
-// CLSID lies under HKCR, MUICache and the shell folders under HKCU, the rest under HKLM.
 uint32_t RootOf(const std::string& key) {
     return key.compare(0, 5, "CLSID") == 0 ? kRootClassesRoot
            : key == kMui || key == kShell  ? kRootCurrentUser
@@ -69,21 +68,19 @@ protected:
         return ProblemList(items.begin() + 1, items.end());
     }
 
-    // slot: where the check reads a path "*" named "#" (in GBK), for three stale paths, a live
-    // one, ones off fixed disks and one too long; "@" is the test folder. passes: the key and
-    // Fields of an item of each pass, in their order. stopKeeps: the key whose items a stop
-    // request leaves, "*" for all.
+    // slot: where the check reads a path "*" named "#" (GBK), for three stale paths, live ones,
+    // ones off fixed disks and one too long; "@" is the test folder. passes: key and Fields of
+    // an item of each pass, in order. stopKeeps: the key whose items a stop leaves, "*" all.
     void Check(velk::Job&& job, const Entry& slot, std::vector<Entry> entries,
                const std::vector<std::pair<std::string, std::string>>& passes,
                const std::string& stopKeeps) {
         ASSERT_TRUE(SetEnvironmentVariableA("TW_DIR", files.Root().c_str()));
-        for (const char* program : {"a b\\here.exe", "a b\\run.bat"})
-            files.MakeFile(program);
         auto root = [&](const std::string& text) { return Fill(text, {files.Root()}); };
-        const std::string q(2044, 'q'), paths[] = {"@gone.exe",         "@\x81\x5C\\gbk.exe",
-                                                   "C:\\" + q,          files.MakeFile("here.exe"),
-                                                   "R:\\app\\gone.exe", "S:\\app\\present.exe",
-                                                   "T:\\app\\gone.exe", "C:\\q" + q};
+        const std::string q(2044, 'q'),
+            live[] = {files.MakeFile("a b\\here.exe"), files.MakeFile("a b\\run.bat")};
+        const std::string paths[] = {
+            "@gone.exe",         "@\x81\x5C\\gbk.exe",   "C:\\" + q,          live[0],    live[1],
+            "R:\\app\\gone.exe", "S:\\app\\present.exe", "T:\\app\\gone.exe", "C:\\q" + q};
         for (size_t n = 0; n < std::size(paths); ++n) {
             const std::vector<std::string> with = {files.Root(), std::to_string(n) + "\x81\x5C",
                                                    root(paths[n])};
@@ -117,8 +114,7 @@ protected:
     }
 };
 
-// One test per check, named after it: CHECK_TEST(Job, slot, entries, passes, stopKeeps).
-#define CHECK_TEST(Job, ...)                                                                       \
+#define CHECK_TEST(Job, ...) /* slot, entries, passes, stopKeeps */                                \
     using Job##Test = CheckTest;                                                                   \
     TEST_F(Job##Test, ReportsStaleEntriesOnly) {                                                   \
         Check(velk::Job(), __VA_ARGS__);                                                           \
@@ -148,7 +144,7 @@ CHECK_TEST(SharedProgsJob, {kShared, "*", "", "*"},
 
 CHECK_TEST(SoftwareLocationsJob, {kApps + "\\#", "", "*", "#"},
            {{kMui, "@gone.exe", "Gone App", "@gone.exe"},
-            {kMui, "@here.exe", "Here App"},
+            {kMui, "@a b\\here.exe", "Here App"},
             {kMui, "@expand.exe", "Expand App", "", REG_EXPAND_SZ}},
            {{kApps, "0\x81\x5C|值无效。|" + kLm + kApps + "\\0\x81\x5C|(Default) = @gone.exe|1"},
             {kMui, "@gone.exe|值无效。|" + kCu + kMui + "|@gone.exe = Gone App|0"}},
@@ -156,8 +152,8 @@ CHECK_TEST(SoftwareLocationsJob, {kApps + "\\#", "", "*", "#"},
 
 CHECK_TEST(AddRemProgsJob, {kFolders, "*", "", "*"},
            {{kUninstall + "\\GoneApp", "UninstallString", "\"@gone.exe\"", "GoneApp"},
-            {kUninstall + "\\GoneLog", "UninstallString", "@here.exe -f\"@gone.log\"", "GoneLog"},
-            {kUninstall + "\\Present", "UninstallString", "\"@here.exe\" /S"}},
+            {kUninstall + "\\Log", "UninstallString", "@a b\\here.exe -f\"@gone.log\"", "Log"},
+            {kUninstall + "\\Present", "UninstallString", "\"@a b\\here.exe\" /S"}},
            {{kUninstall, "GoneApp" + kBadProgram + kUninstall + "|GoneApp = \"@gone.exe\"|1"},
             {kFolders, "@gone.exe" + kBadProgram + kFolders + "|@gone.exe|0"}},
            "");

@@ -67,8 +67,7 @@ TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
         {"msiexec\xB0\xB2/x", "msiexec"},
         {"\"@\x81\x41.EXE\"", "!@\x81\x41.exe"},
         {"@u.exe \"@\x81\x5C\\gone.log\"", "!@u.exe|@\x81\x5C\\gone.log"},
-        // Only quoted drive paths with a suffix are data files; a later token's opening mark
-        // is not seen.
+        // Only quoted drive paths with a suffix are data files; a later token's mark is unseen.
         {R"(@u.exe /log="@a.log" /q)", R"(@u.exe|@a.log)"},
         {R"(@u.exe /x '@gone.ini')", R"(!@u.exe|@gone.ini)"},
         {R"(@u.exe @gone.log /q)", R"(@u.exe)"},
