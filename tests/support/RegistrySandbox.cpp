@@ -15,7 +15,8 @@ static void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string
                          &maxName, &maxData, nullptr, nullptr))
         return lines.push_back(prefix + " <unreadable>");
     lines.push_back(prefix + "\\");
-    std::vector<char> name(maxName + maxSubkey + 16);
+    // Lengths come in characters; a code page 936 character may take two bytes.
+    std::vector<char> name(2 * (maxName + maxSubkey) + 16);
     std::vector<unsigned char> data(maxData + 16);
     for (DWORD i = 0; i < values; ++i) {
         DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
@@ -34,6 +35,8 @@ static void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string
         if (!RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) &&
             sub.Open(key, name.data(), KEY_READ))
             DumpKey(sub.Get(), prefix + "\\" + name.data(), lines);
+        else
+            lines.push_back(prefix + " <subkey unreadable>");
     }
 }
 
