@@ -1,21 +1,57 @@
-// The mouse as a user works it (SendInput, so the messages come through the system's
-// input queue), and the message pump that lets windows react.
+// The mouse as a user works it (SendInput: through the system's input queue), and the
+// message pump that lets windows react.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 
-// Dispatches every message that arrives within the given time.
-void PumpMessages(DWORD milliseconds = 40);
+inline void PumpMessages(DWORD milliseconds = 40) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    } while (GetTickCount() - start < milliseconds &&
+             MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT) != WAIT_FAILED);
+}
+
 // Pumps until done() or the timeout; answers done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds = 3000);
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMilliseconds = 3000) {
+    for (const DWORD start = GetTickCount();
+         !done() && GetTickCount() - start < timeoutMilliseconds;)
+        PumpMessages(10);
+    return done();
+}
 
-// A client point of a window in screen coordinates.
-POINT ScreenPoint(HWND window, int x, int y);
+inline POINT ScreenPoint(HWND window, int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(window, &p);
+    return p;
+}
 
-void MoveMouseTo(POINT screen);
-void PressLeftButton();
-void ReleaseLeftButton();
-// Move, press, release.
-void ClickAt(POINT screen);
+inline void SendMouse(DWORD flags, POINT screen = {}) {
+    INPUT input = {INPUT_MOUSE,
+                   {{MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1),
+                     MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1), 0, flags, 0, 0}}};
+    SendInput(1, &input, sizeof input);
+    // Normalised coordinates may round a pixel away; the pointer lands exactly here.
+    if (flags & MOUSEEVENTF_MOVE) SetCursorPos(screen.x, screen.y);
+    PumpMessages();
+}
+
+inline void MoveMouseTo(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
+}
+inline void PressLeftButton() {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+}
+inline void ReleaseLeftButton() {
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+inline void ClickAt(POINT screen) {
+    MoveMouseTo(screen);
+    PressLeftButton();
+    ReleaseLeftButton();
+}

@@ -1,0 +1,224 @@
+#include "controls/Button.h"
+#include "controls/ProgressPage.h"
+#include "controls/ResultPage.h"
+#include "engine/JobEnumerator.h"
+#include "support/GuiTest.h"
+#include "support/HostWindow.h"
+#include "support/RegistrySandbox.h"
+#include "support/TestFolder.h"
+#include "support/UserInput.h"
+
+#include <map>
+#include <memory>
+#include <thread>
+#include <tuple>
+
+namespace {
+
+using ButtonTest = GuiTest;
+
+TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
+    Button* button = nullptr;
+    HostWindow* host = nullptr;
+    auto in = [&] { return ScreenPoint(button->Handle(), 56, 18); };
+    auto out = [&] { MoveMouseTo(ScreenPoint(button->Handle(), 220, 18)); };
+    auto press = [&] { MoveMouseTo(in()), PressLeftButton(); };
+    auto up = [] { ReleaseLeftButton(); };
+    auto click = [&] { ClickAt(in()); };
+    auto disable = [&](WPARAM) { button->Disable("继续 >"); };
+    auto destroy = [&](WPARAM) { DestroyWindow(host->Handle()); };
+    auto enable = [&] { button->Enable("继续 >", 1001); };
+    // What the parent does on a click, what the user does, the commands sent.
+    const std::tuple<const char*, std::function<void(WPARAM)>, std::function<void()>,
+                     std::vector<WPARAM>>
+        cases[] = {
+            {"release inside", nullptr, [&] { press(), up(); }, {1001}},
+            {"release outside", nullptr, [&] { press(), out(), up(); }, {}},
+            {"out and back in", nullptr, [&] { press(), out(), MoveMouseTo(in()), up(); }, {1001}},
+            {"disabled in the press", nullptr, [&] { press(), disable(0), enable(), up(); }, {}},
+            {"disabled on its click", disable, [&] { click(), click(); }, {1001}},
+            {"the parent gone on its click", destroy, click, {1001}}};
+    for (const auto& [name, onCommand, gesture, sent] : cases) {
+        SCOPED_TRACE(name);
+        Button thisButton; // first: the host's window takes the button's with it
+        HostWindow thisHost(320, 100);
+        button = &thisButton, host = &thisHost;
+        button->Create(host->Handle(), 20, 30);
+        button->Enable("继续 >", 0x10000 | 1001); // the command is the low word
+        host->onCommand = onCommand;
+        gesture();
+        EXPECT_EQ(host->commands, sent);
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+}
+
+using Items = std::vector<size_t>; // indexes into the list
+
+// The group view and the result view as the page holds them.
+class ResultPanes : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        if (HasFatalFailure()) return;
+        host = std::make_unique<HostWindow>(690, 455);
+        page.Create(host->Handle());
+        ShowWindow(page.m_hWndPage, SW_SHOW);
+    }
+    // Items of these jobs given to the page: group 0 chosen, all of them shown.
+    void Show(std::vector<int32_t> jobIds) {
+        items.assign(jobIds.size(), ProblemItem());
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i].jobId = jobIds[i];
+        page.SetItems(items);
+    }
+    Items Unticked() const {
+        Items unticked;
+        for (size_t i = 0; i < items.size(); ++i)
+            if (!items[i].selected) unticked.push_back(i);
+        return unticked;
+    }
+    HWND View() const { return page.m_ResultView.Handle(); }
+    void ClickView(int x, int y) { ClickAt(ScreenPoint(View(), x, y)); }
+    void ClickTick(size_t card) {
+        ClickView(17, 60 * static_cast<int>(card) + 17 - page.m_ResultView.ScrollPos());
+    }
+
+    JobEnumerator jobs;
+    ProblemList items;
+    velk::ResultPage page; // outlives the host, whose window takes the page's
+    std::unique_ptr<HostWindow> host;
+};
+using GroupViewTest = ResultPanes;
+using ResultViewTest = ResultPanes;
+
+TEST_F(GroupViewTest, CountsEveryItemInGroupZeroAndAClickedRowShowsItsGroup) {
+    Show({2, 7, 2, -1, 9, 1000, 0});
+    const GroupView& groups = page.m_GroupView;
+    ASSERT_EQ(groups.Groups().size(), 9u);
+    const size_t counts[9] = {7, 0, 2, 0, 0, 0, 0, 1, 0};
+    for (size_t i = 0; i < 9; ++i)
+        EXPECT_EQ(groups.Groups()[i].itemCount, static_cast<int>(counts[i])) << "group " << i;
+    // Rows of 32 pixels, job rows 20 pixels in: the clicked group, or the last one.
+    const std::tuple<int, int, int32_t> clicks[] = {{150, 7 * 32 + 16, 7}, {19, 3 * 32 + 16, 7},
+                                                    {150, 9 * 32 + 5, 7},  {20, 2 * 32, 2},
+                                                    {263, 2 * 32 - 1, 1},  {0, 31, 0}};
+    for (const auto& [x, y, group] : clicks) {
+        SCOPED_TRACE(testing::Message() << "a click at " << x << "," << y);
+        ClickAt(ScreenPoint(groups.Handle(), x, y));
+        EXPECT_EQ(groups.SelectedGroup(), group);
+        EXPECT_EQ(page.m_ResultView.Entries().size(), counts[group]);
+    }
+}
+
+TEST_F(ResultViewTest, AClickOnATickBoxFlipsThatItemInPlace) {
+    Show({7, 7, 7});
+    // Card 1's box is (9, 69) to (25, 85), right and bottom edges outside.
+    const std::tuple<int, int, Items> clicks[] = {
+        {17, 77, {1}}, {17, 77, {}}, {9, 69, {1}},  {24, 84, {}},  {25, 77, {}}, {17, 85, {}},
+        {8, 77, {}},   {17, 68, {}}, {200, 80, {}}, {17, 197, {}}, {17, 17, {0}}};
+    for (const auto& [x, y, unticked] : clicks) {
+        ClickView(x, y);
+        EXPECT_EQ(Unticked(), unticked) << "after a click at " << x << "," << y;
+    }
+}
+
+TEST_F(ResultViewTest, ScrollsToBothEndsAndFarDownByTheThumbAndClicksFollow) {
+    Show(std::vector<int32_t>(5000, 7)); // 300,000 pixels in 396: the last position 299,605
+    const std::pair<WORD, int> steps[] = {
+        {SB_LINEUP, 0},        {SB_PAGEUP, 0},      {SB_LINEDOWN, 60},
+        {SB_PAGEDOWN, 360},    {SB_BOTTOM, 299605}, {SB_LINEDOWN, 299605},
+        {SB_PAGEDOWN, 299605}, {SB_LINEUP, 299545}, {SB_BOTTOM, 299605}};
+    for (const auto& [request, position] : steps) {
+        SendMessageA(View(), WM_VSCROLL, request, 0);
+        EXPECT_EQ(page.m_ResultView.ScrollPos(), position) << "request " << request;
+        EXPECT_EQ(GetScrollPos(View(), SB_VERT), position) << "request " << request;
+    }
+    ClickTick(4999);   // the last card, at the window's bottom
+    ClickTick(4994);   // the first whole card at the top
+    ClickView(17, 77); // card 1's box unscrolled, card 4994's text now
+    EXPECT_EQ(Unticked(), (Items{4994, 4999}));
+    SCROLLBARINFO bar = {sizeof bar, {}, 0, 0, 0, 0, {}};
+    ASSERT_TRUE(GetScrollBarInfo(View(), OBJID_VSCROLL, &bar));
+    const LONG x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
+    const LONG from = bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2;
+    const LONG to = (bar.rcScrollBar.top + bar.rcScrollBar.bottom) / 2;
+    std::atomic<bool> done{false};
+    // The drag runs in the scroll bar's own loop on this thread; the hand is another.
+    std::thread hand([&] {
+        MoveMouseTo({x, from});
+        PressLeftButton();
+        for (LONG step = 1; step <= 10; ++step)
+            MoveMouseTo({x, from + (to - from) * step / 10});
+        ReleaseLeftButton();
+        done = true;
+    });
+    PumpUntil([&] { return done.load(); }, 10000);
+    hand.join();
+    PumpMessages();
+    const int position = page.m_ResultView.ScrollPos();
+    EXPECT_GT(position, 100000) << "the thumb's full position, not its low 16 bits";
+    EXPECT_LT(position, 200000);
+    EXPECT_EQ(GetScrollPos(View(), SB_VERT), position);
+    const size_t card = static_cast<size_t>(position / 60 + 1);
+    ClickTick(card);
+    EXPECT_EQ(Unticked(), (Items{card, 4994, 4999}));
+}
+
+// Runs until a stop is requested, then reports three items, as a job ending its walk does.
+class GateJob : public velk::Job {
+public:
+    void Scan(ScanStatus* status, ProblemList* items) override {
+        for (entered = true; !status->stopRequested;)
+            Sleep(5);
+        for (int i = 0; i < 3; ++i, ++status->problemCount)
+            items->emplace_back().jobId = jobId;
+    }
+    std::atomic<bool> entered{false};
+};
+
+using ProgressPageTest = GuiTest;
+
+TEST_F(ProgressPageTest, EachScanHandsOverWhatItFoundAndEndsAs1011OnlyWhenNotStopped) {
+    JobEnumerator jobs; // outlives the page, as in the frame
+    RegistrySandbox sandbox;
+    TestFolder files;
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    ASSERT_TRUE(sandbox.Active() && PutString(kRootLocalMachine, run, "a", files.Path("a.exe")) &&
+                PutString(kRootLocalMachine, run, "b", files.Path("b.exe") + " /x") &&
+                PutString(kRootLocalMachine, run, "c", files.MakeFile("c.exe")));
+    GateJob gate;
+    velk::ProgressPage page; // ends a scan that still runs before the gate goes
+    HostWindow host(690, 496);
+    page.Create(host.Handle());
+    // Gate row (-1: none, -2: a stop before the start), end sent, items by job, jobs done.
+    const std::tuple<const char*, int32_t, WPARAM, std::map<int32_t, int>, int32_t> scans[] = {
+        {"a full scan", -1, 1011, {{7, 2}}, 9},
+        {"a stop before the first job", -2, 1012, {}, 0},
+        {"a stop midway", 4, 1012, {{4, 3}}, 5},
+        {"a stop in the last job", 8, 1012, {{7, 2}, {8, 3}}, 9},
+        {"a second full scan", -1, 1011, {{7, 2}}, 9}};
+    for (const auto& [name, gateRow, end, found, jobsDone] : scans) {
+        SCOPED_TRACE(name);
+        page.PrepareScan();
+        if (gateRow >= 0) page.m_JobRows[static_cast<size_t>(gateRow)].job = &gate;
+        gate.jobId = gateRow;
+        gate.entered = false;
+        if (gateRow == -2) page.m_Status.stopRequested = true;
+        host.commands.clear();
+        ASSERT_TRUE(page.StartScan());
+        if (gateRow >= 0) {
+            ASSERT_TRUE(PumpUntil([&] { return gate.entered.load(); }, 60000));
+            page.m_Status.stopRequested = true; // as the frame does on Cancel
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !host.commands.empty(); }, 60000));
+        EXPECT_EQ(host.commands, std::vector<WPARAM>{end});
+        std::map<int32_t, int> handedOver;
+        for (const ProblemItem& item : page.m_FoundItems)
+            ++handedOver[item.jobId];
+        EXPECT_EQ(handedOver, found);
+        EXPECT_EQ(page.m_nJobsDone.load(), jobsDone);
+        page.StopTimer();
+    }
+}
+
+} // namespace
