@@ -2,8 +2,6 @@
 
 #include "controls/DoubleBufferedPaint.h"
 #include "controls/ResultView.h"
-#include "controls/WindowClass.h"
-#include "engine/FatalAssert.h"
 #include "engine/JobEnumerator.h"
 #include "wizard/Instance.h"
 
@@ -19,10 +17,7 @@ const COLORREF kRootTextColour = RGB(196, 0, 0);
 
 void GroupView::Create(ResultView* resultView, HWND parent, int x, int y, int width, int height) {
     m_pResultView = resultView;
-    velk::RegisterObjectClass(kClassName, WindowProc);
-    m_hWndView = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height,
-                                 parent, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndView, "GroupView");
+    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height, parent);
 }
 
 void GroupView::BuildGroups(ProblemList& items) {
@@ -77,8 +72,7 @@ void GroupView::BuildGroups(ProblemList& items) {
 }
 
 void GroupView::SelectGroup(int32_t index) {
-    if (index < 0 || static_cast<size_t>(index) >= m_groups.size())
-        return;
+    if (index < 0 || static_cast<size_t>(index) >= m_groups.size()) return;
     m_pResultView->ClearItems();
     for (ProblemItem* item : m_groups[static_cast<size_t>(index)].groupItems)
         m_pResultView->AddItem(item);
@@ -91,53 +85,22 @@ std::string GroupView::RowText(size_t index) const {
     return (index == 0 ? std::string("所有项目") : group.jobName) + count;
 }
 
-LRESULT CALLBACK GroupView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    GroupView* self = velk::WindowObject<GroupView>(hwnd, message, lParam);
-    if (message == WM_CREATE) {
-        if (self)
-            self->m_hWndView = hwnd;
-        return 0;
-    }
-    if (!self || !self->m_hWndView)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        self->OnPaint();
-        return 0;
-    case WM_LBUTTONDOWN:
-        self->OnClick(lParam);
-        return 0;
-    case WM_DESTROY:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-        return 0;
-    case WM_NCDESTROY:
-        // The view outlives its window (it is a member of the page).
-        self->m_hWndView = nullptr;
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void GroupView::OnClick(LPARAM lParam) {
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+LRESULT GroupView::OnLButtonDown(POINT at) {
     for (size_t i = 0; i < m_groups.size(); ++i) {
-        if (PtInRect(&m_groups[i].bounds, point)) {
+        if (PtInRect(&m_groups[i].bounds, at)) {
             m_selectedGroup = static_cast<int32_t>(i);
             SelectGroup(m_selectedGroup);
             InvalidateRect(m_hWndView, nullptr, FALSE);
-            return;
+            break;
         }
     }
+    return 0;
 }
 
-void GroupView::OnPaint() {
-    velk::DoubleBufferedPaint paint(m_hWndView);
-    const HDC dc = paint.Dc();
-    const RECT client = {0, 0, paint.Width(), paint.Height()};
+void GroupView::Paint(HDC dc, const RECT& area) {
     {
         GdiObject background(CreateSolidBrush(kBackground));
-        FillRect(dc, &client, static_cast<HBRUSH>(background.Get()));
+        FillRect(dc, &area, static_cast<HBRUSH>(background.Get()));
     }
     if (m_selectedGroup >= 0 && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
         GdiObject fill(CreateSolidBrush(kSelectedFill));

@@ -21,15 +21,7 @@ const RECT kPanelArea = {426, 0, 690, 396};
 
 } // namespace
 
-bool WelcomePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        CreateControls();
-        return true;
-    }
-    return WizardPage::HandleMessage(message, wParam, lParam);
-}
-
-void WelcomePage::CreateControls() {
+LRESULT WelcomePage::OnCreate() {
     const HDC dc = GetDC(m_hWndPage);
     m_hFont = CreateWizardFont(dc, 8, FW_NORMAL, "Tahoma");
     ReleaseDC(m_hWndPage, dc);
@@ -39,6 +31,7 @@ void WelcomePage::CreateControls() {
     m_hWndRestore = CreateChoice("恢复注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 90);
     m_hWndManage = CreateChoice("管理注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 120);
     SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+    return 0;
 }
 
 HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {
@@ -48,14 +41,13 @@ HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {
     return button;
 }
 
-HBRUSH WelcomePage::OnCtlColor(HDC dc, HWND) {
-    const HBRUSH brush = PanelBrush();
+LRESULT WelcomePage::OnCtlColorStatic(HDC dc, HWND) {
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, kPanelColour);
-    return brush;
+    return reinterpret_cast<LRESULT>(PanelBrush());
 }
 
-void WelcomePage::Paint(HDC dc) {
+void WelcomePage::Paint(HDC dc, const RECT&) {
     FillRect(dc, &kWhiteArea, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     {
         IconHandle icon(

@@ -6,7 +6,6 @@
 #include "wizard/Instance.h"
 
 #include <shellapi.h>
-#include <windowsx.h>
 
 namespace {
 
@@ -53,16 +52,8 @@ WizardFrame::~WizardFrame() {
 }
 
 void WizardFrame::Create() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = g_hInstance;
-    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
-    m_hWndWizard = CreateWindowExA(0, kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndWizard, "WizardFrame");
+    CreateObjectWindow(kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                       nullptr, LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
     Centre();
 
     m_BackButton.Create(m_hWndWizard, 293, 459);
@@ -232,7 +223,7 @@ void WizardFrame::Restore() {
     ShowWelcomePage();
 }
 
-void WizardFrame::OnCommand(int32_t id) {
+LRESULT WizardFrame::OnCommand(int32_t id) {
     switch (id) {
     case ID_WELCOME_CONTINUE:
         if (Checked(m_WelcomePage.m_hWndManage)) {
@@ -298,9 +289,8 @@ void WizardFrame::OnCommand(int32_t id) {
             IDYES)
             DestroyWindow(m_hWndWizard);
         break;
-    default:
-        break;
     }
+    return 0;
 }
 
 void WizardFrame::OpenHelp() {
@@ -316,7 +306,7 @@ void WizardFrame::OpenHelp() {
     ShellExecuteA(m_hWndWizard, "OPEN", path.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-void WizardFrame::ShowCursorShape() {
+LRESULT WizardFrame::OnSetCursor(HWND, int) {
     POINT cursor = {};
     GetCursorPos(&cursor);
     ScreenToClient(m_hWndWizard, &cursor);
@@ -324,11 +314,22 @@ void WizardFrame::ShowCursorShape() {
         SetCursor(LoadCursorA(g_hInstance, MAKEINTRESOURCEA(IDC_HAND_CURSOR)));
     else
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    return 0;
 }
 
-void WizardFrame::Paint(HWND hwnd) {
-    velk::DoubleBufferedPaint paint(hwnd, kClientWidth, kClientHeight);
-    const HDC dc = paint.Dc();
+LRESULT WizardFrame::OnLButtonDown(POINT at) {
+    if (PtInRect(&kHelpRect, at)) OpenHelp();
+    return 0;
+}
+
+LRESULT WizardFrame::OnDestroy() {
+    // A scan still running has nothing left to report to: let it stop soon.
+    m_ProgressPage.m_Status.stopRequested = true;
+    PostQuitMessage(0);
+    return 0;
+}
+
+void WizardFrame::Paint(HDC dc, const RECT& area) {
     MemoryDc source(CreateCompatibleDC(dc));
     CopyBand(dc, source.Get(), IDB_HEADER, 0, kHeaderHeight);
 
@@ -341,36 +342,6 @@ void WizardFrame::Paint(HWND hwnd) {
         DrawTextA(dc, m_strTitle.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER);
     }
 
-    CopyBand(dc, source.Get(), IDB_FOOTER, kFooterTop, kClientHeight - kFooterTop);
+    CopyBand(dc, source.Get(), IDB_FOOTER, kFooterTop, area.bottom - kFooterTop);
     // The page area stays undrawn: WS_CLIPCHILDREN keeps the page and buttons intact.
-}
-
-LRESULT CALLBACK WizardFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    WizardFrame* frame = m_Singleton;
-    if (!frame) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        frame->Paint(hwnd);
-        return 0;
-    case WM_SETCURSOR:
-        frame->ShowCursorShape();
-        return 0;
-    case WM_COMMAND:
-        frame->OnCommand(LOWORD(wParam));
-        return 0;
-    case WM_LBUTTONDOWN: {
-        const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (PtInRect(&kHelpRect, point)) frame->OpenHelp();
-        return 1;
-    }
-    case WM_DESTROY:
-        // A scan still running has nothing left to report to: let it stop soon.
-        frame->m_ProgressPage.m_Status.stopRequested = true;
-        PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        if (frame->m_hWndWizard == hwnd) frame->m_hWndWizard = nullptr;
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 #include "controls/Button.h"
 #include "controls/ProgressPage.h"
 #include "controls/ResultPage.h"
+#include "controls/WindowClass.h"
 #include "engine/JobEnumerator.h"
 #include "engine/ProblemItem.h"
 #include "engine/RegistryRepairer.h"
@@ -33,7 +34,7 @@ enum WizardCommand : int32_t {
     ID_EXIT = 1200,
 };
 
-class WizardFrame {
+class WizardFrame : public velk::ObjectWindow {
 public:
     static constexpr int kClientWidth = 690;
     static constexpr int kClientHeight = 496;
@@ -46,15 +47,12 @@ public:
     WizardFrame();
     // A scan still running is stopped and has ended before the members go.
     ~WizardFrame();
-    WizardFrame(const WizardFrame&) = delete;
-    WizardFrame& operator=(const WizardFrame&) = delete;
 
     // The main window, centred with a 690 x 496 client area, its buttons and pages; hidden.
     void Create();
     // The welcome page and the window, then the message loop until WM_QUIT.
     int Run();
 
-    void OnCommand(int32_t id);
     void ShowWelcomePage();
     void ShowProgressPage();
     void ShowScanResults();
@@ -95,8 +93,11 @@ public:
 
 private:
     static HWND NoFrameYet();
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint(HWND hwnd);
-    void ShowCursorShape();
+    HWND& HandleSlot() override { return m_hWndWizard; }
+    LRESULT OnCommand(int32_t id) override;
+    LRESULT OnSetCursor(HWND under, int hitTest) override;
+    LRESULT OnLButtonDown(POINT at) override;
+    LRESULT OnDestroy() override;
+    void Paint(HDC dc, const RECT& area) override;
     void Centre();
 };
