@@ -1,8 +1,6 @@
 #include "controls/Button.h"
 
-#include "controls/DoubleBufferedPaint.h"
-#include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "controls/Look.h"
 
 namespace {
 const char kClassName[] = "button_class";
@@ -71,25 +69,24 @@ void Button::Redraw() {
 }
 
 void Button::Paint(HDC dc, const RECT& area) {
-    int face = IDB_BUTTON_NORMAL;
-    COLORREF captionColour = RGB(0, 0, 0);
+    const velk::Look& look = velk::TheLook();
+    int face = 0;
+    COLORREF captionColour = velk::kBlack;
     if (!IsWindowEnabled(m_hWndButton)) {
-        face = IDB_BUTTON_DISABLED;
-        captionColour = RGB(204, 204, 204);
+        face = 2;
+        captionColour = velk::kDisabledCaptionColour;
     } else if (m_pressed) {
-        face = IDB_BUTTON_PRESSED;
-        captionColour = RGB(255, 255, 255);
+        face = 1;
+        captionColour = velk::kWhite;
     }
     SetTextColor(dc, captionColour);
     {
-        GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(face)));
         MemoryDc source(CreateCompatibleDC(dc));
-        SelectedObject selected(source.Get(), bitmap.Get());
+        SelectedObject selected(source.Get(), look.buttonFaces[face].Get());
         BitBlt(dc, 0, 0, area.right, area.bottom, source.Get(), 0, 0, SRCCOPY);
     }
 
-    GdiObject font = velk::CreateWizardFont(dc, 10, FW_BOLD, "Verdana");
-    SelectedObject selectedFont(dc, font.Get());
+    SelectedObject selectedFont(dc, look.buttonFont.Get());
     SetBkMode(dc, TRANSPARENT);
     // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
     char caption[128] = {};

@@ -18,10 +18,4 @@ RECT DoubleBufferedPaint::ClientArea(HWND hwnd) {
     return rc;
 }
 
-GdiObject CreateWizardFont(HDC dc, int points, int weight, const char* face) {
-    const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    return GdiObject(CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
-                                 0, 0, FF_SWISS, face));
-}
-
 } // namespace velk

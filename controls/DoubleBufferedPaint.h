@@ -32,8 +32,4 @@ private:
     SelectedObject m_selection;
 };
 
-// A font of the wizard: the height of `points` at the DC's vertical resolution,
-// default character set, FF_SWISS, everything else 0.
-GdiObject CreateWizardFont(HDC dc, int points, int weight, const char* face);
-
 } // namespace velk

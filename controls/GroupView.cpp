@@ -1,6 +1,6 @@
 #include "controls/GroupView.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "controls/ResultView.h"
 #include "engine/JobEnumerator.h"
 #include "wizard/Instance.h"
@@ -8,10 +8,6 @@
 namespace {
 
 const char kClassName[] = "group_view_class";
-
-const COLORREF kBackground = RGB(237, 242, 252);
-const COLORREF kSelectedFill = RGB(187, 194, 214);
-const COLORREF kRootTextColour = RGB(196, 0, 0);
 
 } // namespace
 
@@ -98,28 +94,22 @@ LRESULT GroupView::OnLButtonDown(POINT at) {
 }
 
 void GroupView::Paint(HDC dc, const RECT& area) {
-    {
-        GdiObject background(CreateSolidBrush(kBackground));
-        FillRect(dc, &area, static_cast<HBRUSH>(background.Get()));
-    }
+    const velk::Look& look = velk::TheLook();
+    FillRect(dc, &area, velk::AsBrush(look.panelBrush));
     if (m_selectedGroup >= 0 && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
-        GdiObject fill(CreateSolidBrush(kSelectedFill));
-        GdiObject border(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-        SelectedObject selectedFill(dc, fill.Get());
-        SelectedObject selectedBorder(dc, border.Get());
+        SelectedObject selectedFill(dc, look.selectedGroupBrush.Get());
+        SelectedObject selectedBorder(dc, look.blackPen.Get());
         const RECT& b = m_groups[static_cast<size_t>(m_selectedGroup)].bounds;
         Rectangle(dc, b.left, b.top, b.right, b.bottom);
     }
-    GdiObject bold = velk::CreateWizardFont(dc, 9, FW_BOLD, "Tahoma");
-    GdiObject normal = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
     SetBkMode(dc, TRANSPARENT);
     if (!m_groups.empty()) {
-        SelectedObject font(dc, bold.Get());
-        SetTextColor(dc, kRootTextColour);
+        SelectedObject font(dc, look.rootGroupFont.Get());
+        SetTextColor(dc, velk::kRootGroupColour);
         DrawRow(dc, 0);
     }
-    SelectedObject font(dc, normal.Get());
-    SetTextColor(dc, RGB(0, 0, 0));
+    SelectedObject font(dc, look.smallFont.Get());
+    SetTextColor(dc, velk::kBlack);
     for (size_t i = 1; i < m_groups.size(); ++i)
         DrawRow(dc, i);
 }

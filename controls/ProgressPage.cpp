@@ -1,6 +1,6 @@
 #include "controls/ProgressPage.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "engine/JobEnumerator.h"
 #include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
@@ -46,11 +46,6 @@ void ProgressPage::Paint(HDC dc, const RECT& area) {
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
-LRESULT ProgressPage::OnDestroy() {
-    m_hFont.Reset();
-    return 0;
-}
-
 HWND ProgressPage::CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
                                int x, int y, int width, int height) {
     return CreateWindowExA(exStyle, className, text, style, x, y, width, height, m_hWndPage,
@@ -61,10 +56,7 @@ LRESULT ProgressPage::OnCreate() {
     const DWORD visibleChild = WS_CHILD | WS_VISIBLE;
     m_hWndProgress = CreateChild(PROGRESS_CLASSA, nullptr, visibleChild, 0, 30, 320, 630, 27);
 
-    const HDC dc = GetDC(m_hWndPage);
-    m_hFont = CreateWizardFont(dc, 8, FW_NORMAL, "Tahoma");
-    ReleaseDC(m_hWndPage, dc);
-    const WPARAM font = reinterpret_cast<WPARAM>(m_hFont.Get());
+    const WPARAM font = reinterpret_cast<WPARAM>(TheLook().textFont.Get());
 
     m_hWndTitle = CreateChild("STATIC", "Velk Tidewell 正在扫描你的系统，请稍等...", visibleChild,
                               0, 30, 30, 630, 15);

@@ -58,14 +58,12 @@ public:
     std::atomic<int32_t> m_nJobsDone{0};
     ProblemList m_FoundItems;
     std::vector<JobProgress> m_JobRows;
-    GdiObject m_hFont;
     HWND m_hWndTitle = nullptr;
     HWND m_hWndStatus = nullptr;
     HWND m_hWndJobList = nullptr;
 
 private:
     LRESULT OnCreate() override;
-    LRESULT OnDestroy() override;
     // What one timer tick does.
     LRESULT OnTimer(UINT_PTR id) override;
     void Paint(HDC dc, const RECT& area) override;

@@ -1,6 +1,6 @@
 #include "controls/ResultView.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
 
@@ -9,10 +9,6 @@
 namespace {
 
 const char kClassName[] = "result_view_class";
-
-const COLORREF kFrameColour = RGB(238, 238, 238);
-const COLORREF kTitleColour = RGB(0, 0, 128);
-const COLORREF kLineColour = RGB(128, 128, 128);
 
 // Registry texts may hold '&': shown as stored, never as a mnemonic.
 const UINT kTitleFormat = DT_SINGLELINE | DT_NOPREFIX;
@@ -108,17 +104,15 @@ void ResultView::Paint(HDC dc, const RECT& area) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     {
-        GdiObject regular = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
-        GdiObject bold = velk::CreateWizardFont(dc, 8, FW_BOLD, "Tahoma");
-        GdiObject pen(CreatePen(PS_SOLID, 1, kFrameColour));
-        SelectedObject font(dc, regular.Get());
-        SelectedObject framePen(dc, pen.Get());
+        const velk::Look& look = velk::TheLook();
+        SelectedObject font(dc, look.smallFont.Get());
+        SelectedObject framePen(dc, look.cardFramePen.Get());
         SelectedObject fill(dc, GetStockObject(WHITE_BRUSH));
         // Only the cards in the window: a long list costs no more than a short one.
         const int32_t bottom = m_scrollPos + area.bottom;
         for (size_t i = FirstCardBelow(m_scrollPos);
              i < m_entries.size() && m_entries[i].rect.top < bottom; ++i)
-            DrawCard(dc, m_entries[i], regular.Get(), bold.Get());
+            DrawCard(dc, m_entries[i], look.smallFont.Get(), look.cardTitleFont.Get());
     }
     SetViewportOrgEx(dc, 0, 0, nullptr);
 }
@@ -131,12 +125,12 @@ void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIO
                    r.top + kTickBox.top, ILD_NORMAL);
 
     SelectObject(dc, bold);
-    SetTextColor(dc, kTitleColour);
+    SetTextColor(dc, velk::kCardTitleColour);
     DrawLine(dc, item.description, RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
              kTitleFormat);
 
     SelectObject(dc, regular);
-    SetTextColor(dc, kLineColour);
+    SetTextColor(dc, velk::kCardLineColour);
     DrawLine(dc, ItemLine(item), RECT{r.left + 9, r.top + 30, r.left + m_textRight, r.top + 45},
              kLineFormat);
     DrawLine(dc, ValueLine(item), RECT{r.left + 9, r.top + 45, r.left + m_textRight, r.top + 60},

@@ -1,6 +1,6 @@
 #include "wizard/WizardFrame.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "engine/FatalAssert.h"
 #include "resources/ResourceIds.h"
 #include "wizard/Instance.h"
@@ -22,8 +22,7 @@ INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
 }
 
 // One band of artwork across the whole width.
-void CopyBand(HDC dc, HDC source, int bitmapId, int top, int height) {
-    GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(bitmapId)));
+void CopyBand(HDC dc, HDC source, const GdiObject& bitmap, int top, int height) {
     SelectedObject selected(source, bitmap.Get());
     BitBlt(dc, 0, top, WizardFrame::kClientWidth, height, source, 0, 0, SRCCOPY);
 }
@@ -330,18 +329,18 @@ LRESULT WizardFrame::OnDestroy() {
 }
 
 void WizardFrame::Paint(HDC dc, const RECT& area) {
+    const velk::Look& look = velk::TheLook();
     MemoryDc source(CreateCompatibleDC(dc));
-    CopyBand(dc, source.Get(), IDB_HEADER, 0, kHeaderHeight);
+    CopyBand(dc, source.Get(), look.header, 0, kHeaderHeight);
 
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, velk::kWhite);
     {
-        GdiObject font = velk::CreateWizardFont(dc, 18, FW_BOLD, "Garamond");
-        SelectedObject selected(dc, font.Get());
+        SelectedObject selected(dc, look.titleFont.Get());
         RECT title = kTitleRect;
         DrawTextA(dc, m_strTitle.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER);
     }
 
-    CopyBand(dc, source.Get(), IDB_FOOTER, kFooterTop, area.bottom - kFooterTop);
+    CopyBand(dc, source.Get(), look.footer, kFooterTop, area.bottom - kFooterTop);
     // The page area stays undrawn: WS_CLIPCHILDREN keeps the page and buttons intact.
 }

@@ -1,5 +1,7 @@
 #include "wizard/WizardPage.h"
 
+#include "controls/Look.h"
+
 namespace velk {
 
 void WizardPage::Create(HWND parent) {
@@ -7,8 +9,8 @@ void WizardPage::Create(HWND parent) {
 }
 
 LRESULT WizardPage::OnCtlColorStatic(HDC dc, HWND) {
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, kBlack);
+    SetBkColor(dc, kWhite);
     return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
 }
 
