@@ -53,11 +53,13 @@ public:
     // The welcome page and the window, then the message loop until WM_QUIT.
     int Run();
 
-    void ShowWelcomePage();
-    void ShowProgressPage();
-    void ShowScanResults();
-    void ShowBackupFiles();
-    void ShowRestoreRecords();
+    // The steps of the wizard, each with its title, buttons and page.
+    enum class Step { Welcome, Scan, Results, Backups, Records };
+    void ShowStep(Step step);
+    void ShowWelcomePage() { ShowStep(Step::Welcome); }
+    void ShowScanResults() { ShowStep(Step::Results); }
+    void ShowBackupFiles() { ShowStep(Step::Backups); }
+    void ShowRestoreRecords() { ShowStep(Step::Records); }
     // Backs the list up if the user wants, then removes the ticked items.
     void Fix();
     // Writes the ticked records back from the backup chosen last.
@@ -77,10 +79,6 @@ public:
     Button m_BackButton;
     Button m_NextButton;
     Button m_CancelButton;
-    std::string m_strBack;
-    std::string m_strNext;
-    std::string m_strCancel;
-    std::string m_strFix;
     velk::WelcomePage m_WelcomePage;
     velk::ProgressPage m_ProgressPage;
     velk::BackupFilePage m_BackupFilePage;
@@ -93,6 +91,10 @@ public:
 
 private:
     static HWND NoFrameYet();
+    // Hides the page of the step left and shows the next one.
+    void Leave(const velk::WizardPage& page, Step next);
+    // The box saying how a fix or a restore went, then the welcome page.
+    void Finish(bool ok, const char* problem, const char* caption, UINT icon);
     HWND& HandleSlot() override { return m_hWndWizard; }
     LRESULT OnCommand(int32_t id) override;
     LRESULT OnSetCursor(HWND under, int hitTest) override;
