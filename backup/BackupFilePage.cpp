@@ -4,7 +4,7 @@
 #include "engine/FatalAssert.h"
 #include "engine/Handles.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <cstdio>
 #include <vector>

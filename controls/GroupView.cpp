@@ -3,7 +3,7 @@
 #include "controls/Look.h"
 #include "controls/ResultView.h"
 #include "engine/JobEnumerator.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 namespace {
 
@@ -17,7 +17,6 @@ void GroupView::Create(ResultView* resultView, HWND parent, int x, int y, int wi
 }
 
 void GroupView::BuildGroups(ProblemList& items) {
-    m_pItems = &items;
     m_groups.clear(); // releases the icons of the previous build
     const JobEnumerator* jobs = JobEnumerator::mSingleton;
     const size_t jobCount = jobs ? jobs->size() : 0;

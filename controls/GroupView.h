@@ -48,7 +48,6 @@ private:
 
     HWND m_hWndView = nullptr;
     ResultView* m_pResultView = nullptr;
-    ProblemList* m_pItems = nullptr;
     std::vector<ItemGroup> m_groups;
     int32_t m_selectedGroup = 0;
 };

@@ -1,7 +1,7 @@
 #include "controls/Look.h"
 
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 namespace velk {
 

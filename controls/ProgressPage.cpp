@@ -3,7 +3,7 @@
 #include "controls/Look.h"
 #include "engine/JobEnumerator.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <commctrl.h>
 

@@ -2,7 +2,7 @@
 
 #include "controls/Look.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "controls/DoubleBufferedPaint.h"
 #include "engine/FatalAssert.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <windowsx.h>
 

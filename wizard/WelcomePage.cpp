@@ -1,7 +1,7 @@
 #include "wizard/WelcomePage.h"
 
 #include "controls/Look.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 namespace velk {
 

@@ -3,14 +3,14 @@
 #include "controls/Look.h"
 #include "engine/FatalAssert.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <shellapi.h>
 
 namespace {
 
 const char kClassName[] = "wizard_frame_class";
-const DWORD kStyle = 0x06CA0000; // clip siblings and children, caption, system menu, minimize
+const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // Command 0 disables the button.
 void SetButton(Button& button, const char* caption, int32_t commandId) {
