@@ -1,62 +1,94 @@
+#include "engine/ParsedCommandLine.h"
 #include "engine/PathRules.h"
 
-#include "support/SandboxTest.h"
+#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-TEST(PathRules, FixedDrivePathNeedsLetterColonBackslashOnAFixedDisk) {
-    DriveTypeCache drives;
-    EXPECT_TRUE(IsFixedDrivePath("C:\\", drives));
-    EXPECT_TRUE(IsFixedDrivePath("c:\\windows", drives));
-    EXPECT_TRUE(IsFixedDrivePath("Z:\\tmp", drives));
-    EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
-    EXPECT_FALSE(IsFixedDrivePath("C:", drives));
-    EXPECT_FALSE(IsFixedDrivePath("C:/windows", drives));
-    EXPECT_FALSE(IsFixedDrivePath("\\\\server\\share\\a.exe", drives));
-    EXPECT_FALSE(IsFixedDrivePath("%SystemRoot%\\a.exe", drives));
-    EXPECT_FALSE(IsFixedDrivePath("\"C:\\a.exe\"", drives));
-    EXPECT_FALSE(IsFixedDrivePath("1:\\a.exe", drives));
-}
+#include <regex>
+#include <vector>
 
-TEST(PathRules, OtherDriveTypesAreNeverFixedWhetherOrNotTheFileExists) {
+TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
+    // The test prefix's R: is a CD-ROM, S: removable, T: a network drive, Q: unmapped.
+    ASSERT_TRUE(PathExists("R:\\app\\present.exe") && PathExists("S:\\app\\present.exe") &&
+                PathExists("T:\\app\\present.exe"));
+    TestFolder files;
+    const std::vector<std::string> groups[3] = {
+        // fixed and there, fixed and gone, never fixed
+        {"C:\\", "c:\\windows", "Z:\\tmp", files.MakeDir("dir")},
+        {"C:\\tidewell-gone", "z:\\tidewell-gone"},
+        {"", "C:", "C:/windows", "\\\\server\\share\\a.exe", "%SystemRoot%\\a.exe", "\"C:\\a.exe\"",
+         "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\gone.exe",
+         "T:\\app\\present.exe"}};
     DriveTypeCache drives;
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(PathExists(kOtherDrivePresentFiles[i])) << "test prefix drive "
-                                                            << kOtherDrivePresentFiles[i];
-        EXPECT_FALSE(IsFixedDrivePath(kOtherDrivePresentFiles[i], drives));
-        EXPECT_FALSE(IsMissingFixedPath(kOtherDriveMissingFiles[i], drives));
+    for (int group = 0; group < 3; ++group) {
+        for (const std::string& text : groups[group]) {
+            EXPECT_EQ(IsFixedDrivePath(text.c_str(), drives), group < 2) << text;
+            EXPECT_EQ(IsMissingFixedPath(text.c_str(), drives), group == 1) << text;
+        }
     }
-    EXPECT_FALSE(IsFixedDrivePath("Q:\\unmapped.exe", drives));
+    EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
 }
 
-TEST(PathRules, TheDriveTypeIsAskedOncePerLetter) {
-    // Drive types are configured per prefix; a cached answer must stay the drive's.
-    DriveTypeCache drives;
-    EXPECT_EQ(drives.TypeOf('r'), static_cast<unsigned>(DRIVE_CDROM));
-    EXPECT_EQ(drives.TypeOf('R'), static_cast<unsigned>(DRIVE_CDROM));
-    EXPECT_EQ(drives.TypeOf('s'), static_cast<unsigned>(DRIVE_REMOVABLE));
-    EXPECT_EQ(drives.TypeOf('T'), static_cast<unsigned>(DRIVE_REMOTE));
-    EXPECT_EQ(drives.TypeOf('c'), static_cast<unsigned>(DRIVE_FIXED));
+// What the last parse recorded: "!" first when the line names something gone, then the
+// program path and each data file with "|" between; "-" when nothing was parsed.
+static std::string Record(bool missing) {
+    const ParsedCommandLine& parsed = LastParsedCommandLine();
+    if (!parsed.ready) return missing || ParsedTargetsMissing() ? "!-" : "-";
+    std::string out = std::string(missing ? "!" : "") + parsed.programPath;
+    for (int32_t i = 0; i < parsed.dataFileCount; ++i)
+        out += std::string("|") + parsed.dataFiles[i];
+    return out;
 }
 
-TEST_F(SandboxTest, PathExistsSeesFilesAndFolders) {
-    DriveTypeCache drives;
-    std::string file = files.MakeFile("a\\prog.exe");
-    std::string dir = files.MakeDir("b");
-    EXPECT_TRUE(PathExists(file.c_str()));
-    EXPECT_TRUE(PathExists(dir.c_str()));
-    EXPECT_FALSE(PathExists(files.Path("gone.exe").c_str()));
-    EXPECT_TRUE(IsMissingFixedPath(files.Path("gone.exe").c_str(), drives));
-    EXPECT_FALSE(IsMissingFixedPath(file.c_str(), drives));
+TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
+    TestFolder files;
+    for (const char* name : {"u.exe", "tool.com", "plain.exe", "a.log", "a b\\s.isu"})
+        files.MakeFile(name);
+    // "@" stands for the test folder, recorded in lower case.
+    const std::regex at("@");
+    std::string root = files.Root();
+    root[0] = 'c';
+    const std::pair<const char*, const char*> lines[] = {
+        {R"(@u.exe -F"@A b\S.isu")", R"(@u.exe|@a b\s.isu)"},
+        {R"(MsiExec /X{1234-ABCD})", "msiexec"},
+        {R"(tidewell-no-such-program /x)", "!tidewell-no-such-program"},
+        {R"(@tool.com -q)", R"(@tool.com)"},
+        // "-f" and an unquoted drive path: the path runs to the end, blanks and all.
+        {R"(@u.exe -F@a b\s.isu)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe -f@安装\X.ISU)", R"(!@u.exe|@安装\x.isu)"},
+        {R"(@u.exe -fs.isu)", R"(@u.exe)"},
+        // Without ".exe" or ".bat": along the search order, or as it stands with a suffix.
+        {R"(@plain /q)", R"(@plain)"},
+        {R"(@*.log)", R"(@*.log|@*.log)"},
+        {R"("@u.exe -f@gone.log)", R"(!@u.exe -f@gone.log)"},
+        {R"("" /x)", "!"},
+        // Bytes from 0x80 up are blanks outside quotes; a trail byte in A to Z is not lowered.
+        {"msiexec\xB0\xB2/x", "msiexec"},
+        {"\"@\x81\x41.EXE\"", "!@\x81\x41.exe"},
+        {"@u.exe \"@\x81\x5C\\gone.log\"", "!@u.exe|@\x81\x5C\\gone.log"},
+        // Only quoted drive paths with a suffix are data files; a later token's mark is unseen.
+        {R"(@u.exe /log="@a.log" /q)", R"(@u.exe|@a.log)"},
+        {R"(@u.exe /x '@gone.ini')", R"(!@u.exe|@gone.ini)"},
+        {R"(@u.exe @gone.log /q)", R"(@u.exe)"},
+        {R"(@u.exe "@a b\s.isu" /x)", R"(@u.exe|@a b\s.isu)"},
+        {R"(@u.exe /x "@a b\gone.isu")", R"(@u.exe)"}};
+    // Leading blanks, double-byte ones too, change nothing.
+    for (const char* lead : {"", " \t\xA1\xA1"}) {
+        for (const auto& line : lines) {
+            const std::string text = lead + std::regex_replace(line.first, at, files.Root());
+            const bool missing = CommandLineTargetMissing(text.c_str());
+            EXPECT_EQ(Record(missing), std::regex_replace(line.second, at, root)) << text;
+        }
+    }
+    EXPECT_FALSE(CommandLineTargetMissing(nullptr));
+    EXPECT_EQ(Record(false), "-");
 }
 
-TEST(PathRules, ProgramPathEndsAfterExeElseBatElseAtTheFirstBlank) {
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\app.exe /minimized"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\Tools\\APP.EXE"), 16u);
-    EXPECT_EQ(ProgramPathLength("C:\\run.bat x"), 10u);
-    EXPECT_EQ(ProgramPathLength("C:\\a.exe.bat"), 8u);
-    EXPECT_EQ(ProgramPathLength("C:\\tool.com -q"), 11u);
-    EXPECT_EQ(ProgramPathLength("C:\\\xB9\xA4\xBE\xDF\\x.com"), 13u);
-    EXPECT_EQ(ProgramPathLength("\"C:\\a.exe\""), 0u);
-    EXPECT_EQ(ProgramPathLength("app.exe"), 0u);
+TEST(ParsedCommandLine, TextsBeyondTheBufferAreNotParsed) {
+    for (size_t size : {2047, 2048, 2049, 5000}) {
+        const bool missing =
+            CommandLineTargetMissing(("C:\\tidewell-gone" + std::string(size - 16, ' ')).c_str());
+        EXPECT_EQ(Record(missing), size == 2047 ? "!c:\\tidewell-gone" : "-") << size;
+    }
 }

@@ -1,5 +1,6 @@
 #include "wizard/WizardFrame.h"
 
+#include "support/BackupFolderTest.h"
 #include "support/GdiCounter.h"
 #include "support/GuiTest.h"
 #include "support/RegistrySandbox.h"
@@ -138,25 +139,45 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
     EXPECT_EQ(CountGdiObjects(), before);
 }
 
-// A list that no file gave any record of restores nothing: that is a failure. A click
-// on Cancel given while the work ran is dropped, not taken as a wish to quit.
-TEST_F(WizardFrameTest, ARestoreOfNoRecordsFailsAndClicksDuringTheWorkAreDropped) {
-    const std::string folder = frame->m_BackupManager.GetBackupFolder();
-    CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string emptied = folder + "emptied.backup2";
-    FileHandle(CreateFileA(emptied.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    frame->m_BackupFilePage.m_strFileName = "emptied.backup2";
-    frame->ShowRestoreRecords();
-    g_answer = IDYES;
-    g_captions.clear();
-    g_clickDuringWork = frame->m_CancelButton.Handle();
-    Click(frame->m_NextButton);
-    g_clickDuringWork = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
-    PumpMessages(500);
-    EXPECT_EQ(g_captions, "询问 错误 ");
-    EXPECT_TRUE(IsWindow(frame->m_hWndWizard));
-    DeleteFileA(emptied.c_str());
+// Records the chosen file no longer holds are never written: a backup emptied before
+// its records were read, and one replaced by another since. A click on Cancel given
+// while the work ran is dropped, not taken as a wish to quit.
+TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
+    const KernelHandle lock(CreateMutexA(nullptr, FALSE, "tidewell-tests-backup-folder"));
+    ASSERT_EQ(WaitForSingleObject(lock.Get(), 100000) & ~WAIT_ABANDONED, WAIT_OBJECT_0);
+    BackupManager& m = frame->m_BackupManager;
+    const std::string folder = m.GetBackupFolder(), key = "Software\\Tw";
+    DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
+    PutString(kRootCurrentUser, key, "v", "kept in the first");
+    PutString(kRootCurrentUser, key, "w", "kept in the second");
+    const std::string first = m.CreateAutomaticBackup({MakeItem(kRootCurrentUser, key, "v", 0)});
+    const std::string second = m.CreateAutomaticBackup({MakeItem(kRootCurrentUser, key, "w", 0)});
+    ASSERT_FALSE(first.empty() || second.empty());
+    RemoveTree(kRootCurrentUser, key);
+    for (const bool replaced : {true, false}) {
+        SCOPED_TRACE(replaced ? "replaced" : "emptied");
+        if (!replaced) WriteFileBytes(folder + first, nullptr, 0);
+        frame->m_Items.clear();
+        m.ReadBackup(first, frame->m_Items);
+        ASSERT_EQ(frame->m_Items.size(), replaced ? 1u : 0u);
+        if (replaced)
+            MoveFileExA((folder + second).c_str(), (folder + first).c_str(),
+                        MOVEFILE_REPLACE_EXISTING);
+        frame->m_BackupFilePage.m_strFileName = first;
+        frame->ShowRestoreRecords();
+        g_answer = IDYES;
+        g_captions.clear();
+        g_clickDuringWork = frame->m_CancelButton.Handle();
+        Click(frame->m_NextButton);
+        g_clickDuringWork = nullptr;
+        ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
+        PumpMessages(500);
+        EXPECT_EQ(g_captions, "询问 错误 ");
+        EXPECT_TRUE(IsWindow(frame->m_hWndWizard));
+        EXPECT_FALSE(KeyExists(kRootCurrentUser, key));
+    }
+    DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
+    ReleaseMutex(lock.Get());
 }
 
 TEST(WizardFrameDeathTest, ASecondFrameStopsTheProgram) {

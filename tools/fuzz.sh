@@ -2,7 +2,7 @@
 # Builds the backup record decoder natively with libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs it for a bounded time from the committed corpus
 # (real backup files written by the program; to make them again, run the test
-# BackupManagerTest.SampleBackupsReadBackAsWritten with TIDEWELL_CORPUS_DIR set to a
+# BackupManagerTest.BackupDeleteRestoreLeavesTheRegistryAsItWas with TIDEWELL_CORPUS_DIR set to a
 # Windows path of tests/fuzz/corpus). FUZZ_SECONDS overrides the 30 s.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

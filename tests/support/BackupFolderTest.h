@@ -1,36 +1,28 @@
 // Fixture of tests that use the backup folder next to the test executable. ctest runs
-// tests in parallel processes that share that folder, so each test holds a named
-// mutex of the prefix while it runs, and finds the folder gone when it starts.
+// tests in parallel processes that share it: each holds a named mutex while it runs.
 #pragma once
 
 #include "backup/BackupManager.h"
 #include "engine/Handles.h"
 #include "support/SandboxTest.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <sstream>
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr));
-    uint8_t chunk[65536];
+    FileHandle file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0));
+    std::vector<uint8_t> bytes(file ? GetFileSize(file.Get(), nullptr) : 0);
     DWORD got = 0;
-    while (file && ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
+    ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &got, nullptr);
+    bytes.resize(got);
     return bytes;
 }
 
 inline bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
-    FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0));
     DWORD written = 0;
-    return file && (size == 0 ||
-                    (WriteFile(file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
-                     written == size));
+    return file && (size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
+                                  written == size));
 }
 inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     return WriteFileBytes(path, bytes.data(), bytes.size());
@@ -38,42 +30,41 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
 
 inline ProblemItem MakeItem(uint32_t root, const std::string& keyPath, const std::string& name,
                             int32_t kind, bool selected = true) {
-    ProblemItem item;
-    item.rootKey = root;
-    item.keyPath = keyPath;
-    item.itemName = name;
-    item.description = "值无效。";
-    item.locationText = keyPath;
-    item.dataText = name + " 数据";
-    item.jobId = 1 + static_cast<int32_t>(keyPath.size() % 8);
-    item.kind = kind;
-    item.selected = selected;
-    return item;
+    return {root, keyPath, name, "值无效。", keyPath, name + " 数据", 3, 0, kind, selected};
+}
+
+// A DumpTree without the lines that begin with any of the prefixes.
+inline std::string Without(const std::string& dump, const std::vector<std::string>& prefixes) {
+    std::istringstream lines(dump);
+    std::string line, kept;
+    while (std::getline(lines, line)) {
+        bool match = false;
+        for (const std::string& prefix : prefixes)
+            match = match || line.compare(0, prefix.size(), prefix) == 0;
+        kept += match ? "" : line + "\n";
+    }
+    return kept;
 }
 
 class BackupFolderTest : public SandboxTest {
 protected:
     void SetUp() override {
         SandboxTest::SetUp();
-        if (HasFatalFailure()) return;
         m_lock.Reset(CreateMutexA(nullptr, FALSE, "tidewell-tests-backup-folder"));
-        ASSERT_TRUE(m_lock.Valid());
-        DWORD wait = WaitForSingleObject(m_lock.Get(), 100000);
-        ASSERT_TRUE(wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) << "backup folder lock";
-        m_owned = true;
-        folder = manager.GetBackupFolder();
+        const DWORD wait = WaitForSingleObject(m_lock.Get(), 100000);
+        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        ASSERT_TRUE(m_owned) << "backup folder lock";
         ASSERT_FALSE(folder.empty());
         DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
     }
     void TearDown() override {
-        if (m_owned) {
-            DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
-            ReleaseMutex(m_lock.Get());
-        }
+        if (!m_owned) return;
+        DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
+        ReleaseMutex(m_lock.Get());
     }
 
     BackupManager manager;
-    std::string folder;
+    const std::string folder = manager.GetBackupFolder();
 
 private:
     KernelHandle m_lock;

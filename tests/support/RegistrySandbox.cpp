@@ -3,87 +3,62 @@
 #include "engine/Handles.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <vector>
 
-namespace {
+static const HKEY kPredefined[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
+static const char* const kRootNames[3] = {"HKLM", "HKCU", "HKCR"};
+static int g_sandboxCount = 0;
 
-const HKEY kPredefined[3] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT};
-const char* const kRootNames[3] = {"HKLM", "HKCU", "HKCR"};
-int g_sandboxCount = 0;
-
-std::string Hex(const unsigned char* data, DWORD size) {
-    std::string out;
-    char byte[4];
-    for (DWORD i = 0; i < size; ++i) {
-        std::snprintf(byte, sizeof byte, "%02X", data[i]);
-        out += byte;
-    }
-    return out;
-}
-
-void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string>& lines) {
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
+static void DumpKey(HKEY key, const std::string& prefix, std::vector<std::string>& lines) {
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0, type = 0;
     if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
-                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS) {
-        lines.push_back(prefix + " <unreadable>");
-        return;
-    }
+                         &maxName, &maxData, nullptr, nullptr))
+        return lines.push_back(prefix + " <unreadable>");
     lines.push_back(prefix + "\\");
-    std::vector<char> name(maxName + maxSubkey + 16);
+    // Lengths come in characters; a code page 936 character may take two bytes.
+    std::vector<char> name(2 * (maxName + maxSubkey) + 16);
     std::vector<unsigned char> data(maxData + 16);
     for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength =
-                                                                 static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        if (RegEnumValueA(key, i, name.data(), &nameLength, nullptr, &type, data.data(),
-                          &dataLength) != ERROR_SUCCESS) {
+        DWORD length = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+        if (RegEnumValueA(key, i, name.data(), &length, nullptr, &type, data.data(), &size)) {
             lines.push_back(prefix + " <value unreadable>");
             continue;
         }
-        char head[32];
-        std::snprintf(head, sizeof head, "|%lu|", static_cast<unsigned long>(type));
-        lines.push_back(prefix + "\\:" + std::string(name.data(), nameLength) + head +
-                        Hex(data.data(), dataLength));
+        std::string line = prefix + "\\:" + name.data() + "|" + std::to_string(type) + "|";
+        for (DWORD b = 0; b < size; ++b)
+            line += {"0123456789ABCDEF"[data[b] >> 4], "0123456789ABCDEF"[data[b] & 15]};
+        lines.push_back(line);
     }
     for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            continue;
-        std::string child(name.data(), nameLength);
+        DWORD length = static_cast<DWORD>(name.size());
         RegKey sub;
-        if (sub.Open(key, child.c_str(), KEY_READ))
-            DumpKey(sub.Get(), prefix + "\\" + child, lines);
+        if (!RegEnumKeyExA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) &&
+            sub.Open(key, name.data(), KEY_READ))
+            DumpKey(sub.Get(), prefix + "\\" + name.data(), lines);
+        else
+            lines.push_back(prefix + " <subkey unreadable>");
     }
 }
 
-} // namespace
-
 RegistrySandbox::RegistrySandbox() {
-    char scratch[128];
-    std::snprintf(scratch, sizeof scratch, "Software\\TidewellSandbox\\%lu-%d",
-                  GetCurrentProcessId(), ++g_sandboxCount);
-    m_scratch = scratch;
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str());
-    for (int i = 0; i < 3; ++i) {
-        std::string path = m_scratch + "\\" + kRootNames[i];
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &m_roots[i], nullptr) != ERROR_SUCCESS)
+    m_scratch = "Software\\TidewellSandbox\\" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++g_sandboxCount);
+    RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str()); // left by a crashed run
+    for (int i = 0; i < 3; ++i)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, (m_scratch + "\\" + kRootNames[i]).c_str(), 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_roots[i], nullptr))
             return;
-    }
     // Every root key is opened before any override, so HKCU's own scratch stays reachable.
     for (int i = 0; i < 3; ++i)
-        if (RegOverridePredefKey(kPredefined[i], m_roots[i]) != ERROR_SUCCESS)
-            return;
+        if (RegOverridePredefKey(kPredefined[i], m_roots[i])) return;
     m_active = true;
 }
 
 RegistrySandbox::~RegistrySandbox() {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         RegOverridePredefKey(kPredefined[i], nullptr);
-    for (HKEY key : m_roots)
-        if (key)
-            RegCloseKey(key);
+        if (m_roots[i]) RegCloseKey(m_roots[i]);
+    }
     RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidewellSandbox");
 }
@@ -92,45 +67,37 @@ bool PutValue(uint32_t root, const std::string& path, const std::string& name, D
               const void* data, DWORD size) {
     RegKey key;
     return key.Create(root, path.c_str(), KEY_WRITE) &&
-           RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
-               ERROR_SUCCESS;
+           !RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
 bool PutString(uint32_t root, const std::string& path, const std::string& name,
                const std::string& text, DWORD type) {
     return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-
 bool PutDword(uint32_t root, const std::string& path, const std::string& name, DWORD value) {
     return PutValue(root, path, name, REG_DWORD, &value, sizeof value);
 }
-
 bool PutKey(uint32_t root, const std::string& path) {
-    RegKey key;
-    return key.Create(root, path.c_str(), KEY_WRITE);
+    return RegKey().Create(root, path.c_str(), KEY_WRITE);
 }
-
 bool KeyExists(uint32_t root, const std::string& path) {
-    RegKey key;
-    return key.Open(root, path.c_str(), KEY_READ);
+    return RegKey().Open(root, path.c_str(), KEY_READ);
 }
 
 bool ValueExists(uint32_t root, const std::string& path, const std::string& name) {
     RegKey key;
     return key.Open(root, path.c_str(), KEY_READ) &&
-           RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-               ERROR_SUCCESS;
+           !RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr);
 }
 
 bool RemoveTree(uint32_t root, const std::string& path) {
-    return RegDeleteTreeA(RootKeyHandle(root), path.c_str()) == ERROR_SUCCESS &&
-           RegDeleteKeyA(RootKeyHandle(root), path.c_str()) == ERROR_SUCCESS;
+    return !RegDeleteTreeA(RootKeyHandle(root), path.c_str()) &&
+           !RegDeleteKeyA(RootKeyHandle(root), path.c_str());
 }
 
 std::string DumpTree(uint32_t root, const std::string& path) {
     RegKey key;
-    if (!key.Open(root, path.c_str(), KEY_READ))
-        return "<absent>";
+    if (!key.Open(root, path.c_str(), KEY_READ)) return "<absent>";
     std::vector<std::string> lines;
     DumpKey(key.Get(), "", lines);
     std::sort(lines.begin(), lines.end());

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 class RegistrySandbox {
 public:
@@ -14,7 +13,6 @@ public:
     ~RegistrySandbox();
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
-
     bool Active() const { return m_active; }
     // Where the roots really live, under the real HKEY_CURRENT_USER.
     const std::string& ScratchPath() const { return m_scratch; }
@@ -35,7 +33,5 @@ bool PutKey(uint32_t root, const std::string& path);
 bool KeyExists(uint32_t root, const std::string& path);
 bool ValueExists(uint32_t root, const std::string& path, const std::string& name);
 bool RemoveTree(uint32_t root, const std::string& path);
-
-// Every key, value name, type and data byte below root\path, in a canonical text
-// form (sorted), so two dumps compare equal exactly when the trees do.
+// Every key, value, type and data byte below root\path, sorted: equal dumps, equal trees.
 std::string DumpTree(uint32_t root, const std::string& path);

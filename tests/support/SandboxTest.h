@@ -10,7 +10,6 @@
 class SandboxTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(sandbox.Active()) << "registry sandbox not in place"; }
-
     RegistrySandbox sandbox;
     TestFolder files;
 };

@@ -1,70 +1,44 @@
 #include "support/TestFolder.h"
 
-#include "engine/Handles.h"
+#include <windows.h>
 
-#include <cstdio>
+#include <shellapi.h>
 
-const char* const kOtherDrivePresentFiles[3] = {"R:\\app\\present.exe", "S:\\app\\present.exe",
-                                                "T:\\app\\present.exe"};
-const char* const kOtherDriveMissingFiles[3] = {"R:\\app\\gone.exe", "S:\\app\\gone.exe",
-                                                "T:\\app\\gone.exe"};
+#include <fstream>
 
-namespace {
-int g_folderCount = 0;
+static int g_folderCount = 0;
 
-void MakeParents(const std::string& path) {
+// Byte by byte: a folder whose GBK name has a 0x5C trail byte is the caller's to make.
+static void MakeParents(const std::string& path) {
     for (size_t i = 3; i < path.size(); ++i)
-        if (path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+        if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
-} // namespace
 
-TestFolder::TestFolder() {
-    char root[128];
-    std::snprintf(root, sizeof root, "C:\\tidewell-tests\\%lu-%d\\", GetCurrentProcessId(),
-                  ++g_folderCount);
-    m_root = root;
+TestFolder::TestFolder()
+    : m_root("C:\\tidewell-tests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(++g_folderCount) + "\\") {
     DeleteTreeOnDisk(m_root.substr(0, m_root.size() - 1));
     MakeParents(m_root);
 }
 
-TestFolder::~TestFolder() { DeleteTreeOnDisk(m_root.substr(0, m_root.size() - 1)); }
+TestFolder::~TestFolder() {
+    DeleteTreeOnDisk(m_root.substr(0, m_root.size() - 1));
+}
 
 std::string TestFolder::MakeFile(const std::string& relative) const {
-    std::string path = Path(relative);
-    MakeParents(path);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
-        WriteFile(file.Get(), "MZ", 2, &written, nullptr);
-    return path;
+    MakeParents(Path(relative));
+    std::ofstream(Path(relative), std::ios::binary) << "MZ";
+    return Path(relative);
 }
 
 std::string TestFolder::MakeDir(const std::string& relative) const {
-    std::string path = Path(relative);
-    MakeParents(path + "\\");
-    return path;
+    MakeParents(Path(relative) + "\\");
+    return Path(relative);
 }
 
 void DeleteTreeOnDisk(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAA found;
-    FindHandle find(FindFirstFileA((path + "\\*").c_str(), &found));
-    if (find) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                DeleteTreeOnDisk(path + "\\" + name);
-        } while (FindNextFileA(find.Get(), &found));
-    }
-    find.Reset();
-    RemoveDirectoryA(path.c_str());
+    const std::string from = path + '\0'; // a list of one, ended by a second zero
+    SHFILEOPSTRUCTA operation = {nullptr,   FO_DELETE, from.c_str(), nullptr,
+                                 FOF_NO_UI, 0,         nullptr,      nullptr};
+    SHFileOperationA(&operation);
 }

@@ -21,9 +21,4 @@ private:
     std::string m_root;
 };
 
-// Files that exist on the drives the test prefix configures as CD-ROM (R:),
-// removable (S:) and network (T:).
-extern const char* const kOtherDrivePresentFiles[3];
-extern const char* const kOtherDriveMissingFiles[3];
-
 void DeleteTreeOnDisk(const std::string& path);
