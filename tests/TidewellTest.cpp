@@ -46,20 +46,17 @@ bool Exists(uint32_t root, const std::string& key, const std::string& name, bool
     return isKey ? KeyExists(root, key + "\\" + name) : ValueExists(root, key, name);
 }
 
-// Removes the planted entries: a died run's at the start, this run's at the end.
-struct PlantedEntries {
-    PlantedEntries() { Remove(); }
-    ~PlantedEntries() { Remove(); }
-    static void Remove() {
-        for (const Entry& e : kEntries) {
-            RegKey key;
-            if (e.isKey)
-                RemoveTree(kRootLocalMachine, std::string(e.key) + "\\" + e.name);
-            else if (key.Open(kRootLocalMachine, e.key, KEY_SET_VALUE))
-                RegDeleteValueA(key.Get(), e.name.c_str());
-        }
+// Removes the planted entries: a died run's at the start, this run's at the end. The
+// tests take turns at the screen, and plant only in their turn.
+void RemovePlanted() {
+    for (const Entry& e : kEntries) {
+        RegKey key;
+        if (e.isKey)
+            RemoveTree(kRootLocalMachine, std::string(e.key) + "\\" + e.name);
+        else if (key.Open(kRootLocalMachine, e.key, KEY_SET_VALUE))
+            RegDeleteValueA(key.Get(), e.name.c_str());
     }
-};
+}
 
 std::string Dump() {
     return DumpTree(kRootLocalMachine, kRun) + DumpTree(kRootLocalMachine, kAppPaths);
@@ -92,11 +89,16 @@ enum { kNext = 413, kCancel = 571 };
 
 class TidewellTest : public GuiTest {
 protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        RemovePlanted();
+    }
     void TearDown() override {
         if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
             TerminateProcess(process.Get(), 1);
             WaitForSingleObject(process.Get(), 10000);
         }
+        RemovePlanted();
         GuiTest::TearDown();
     }
 
@@ -258,7 +260,6 @@ protected:
         ClickAt(ScreenPoint(Control(kResults), 17, 17 + 60 * card));
     }
 
-    PlantedEntries planted;
     TestFolder folder;
     KernelHandle process;
     DWORD processId = 0;
