@@ -83,36 +83,4 @@ LRESULT ObjectWindow::Default() const {
     return DefWindowProcA(m_message->hwnd, m_message->id, m_message->wParam, m_message->lParam);
 }
 
-LRESULT ObjectWindow::OnCreate() {
-    return Default();
-}
-LRESULT ObjectWindow::OnDestroy() {
-    return Default();
-}
-LRESULT ObjectWindow::OnLButtonDown(POINT) {
-    return Default();
-}
-LRESULT ObjectWindow::OnLButtonUp(POINT) {
-    return Default();
-}
-LRESULT ObjectWindow::OnMouseMove(POINT) {
-    return Default();
-}
-LRESULT ObjectWindow::OnVScroll(int) {
-    return Default();
-}
-LRESULT ObjectWindow::OnTimer(UINT_PTR) {
-    return Default();
-}
-LRESULT ObjectWindow::OnCommand(int32_t) {
-    return Default();
-}
-LRESULT ObjectWindow::OnSetCursor(HWND, int) {
-    return Default();
-}
-LRESULT ObjectWindow::OnCtlColorStatic(HDC, HWND) {
-    return Default();
-}
-void ObjectWindow::Paint(HDC, const RECT&) {}
-
 } // namespace velk

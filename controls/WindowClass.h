@@ -50,18 +50,18 @@ protected:
     LRESULT Default() const;
 
     // Unless overridden, each answers as the default window procedure does.
-    virtual LRESULT OnCreate();
-    virtual LRESULT OnDestroy();
-    virtual LRESULT OnLButtonDown(POINT at);
-    virtual LRESULT OnLButtonUp(POINT at);
-    virtual LRESULT OnMouseMove(POINT at);
-    virtual LRESULT OnVScroll(int request);
-    virtual LRESULT OnTimer(UINT_PTR id);
-    virtual LRESULT OnCommand(int32_t id);
-    virtual LRESULT OnSetCursor(HWND under, int hitTest);
-    virtual LRESULT OnCtlColorStatic(HDC dc, HWND control);
+    virtual LRESULT OnCreate() { return Default(); }
+    virtual LRESULT OnDestroy() { return Default(); }
+    virtual LRESULT OnLButtonDown(POINT) { return Default(); }
+    virtual LRESULT OnLButtonUp(POINT) { return Default(); }
+    virtual LRESULT OnMouseMove(POINT) { return Default(); }
+    virtual LRESULT OnVScroll(int /*request*/) { return Default(); }
+    virtual LRESULT OnTimer(UINT_PTR /*id*/) { return Default(); }
+    virtual LRESULT OnCommand(int32_t /*id*/) { return Default(); }
+    virtual LRESULT OnSetCursor(HWND /*under*/, int /*hitTest*/) { return Default(); }
+    virtual LRESULT OnCtlColorStatic(HDC, HWND /*control*/) { return Default(); }
     // Draws the whole client area into the off-screen image of a WM_PAINT.
-    virtual void Paint(HDC dc, const RECT& area);
+    virtual void Paint(HDC, const RECT& /*area*/) {}
 
 private:
     struct Message {
