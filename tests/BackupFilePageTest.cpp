@@ -1,7 +1,7 @@
 #include "backup/BackupFilePage.h"
 
 #include "support/BackupFolderTest.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 #include "wizard/WizardFrame.h"
 
 #include <commctrl.h>
@@ -8,13 +8,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     // No critical-error boxes (a drive without a medium): the call fails instead.
     SetErrorMode(SEM_FAILCRITICALERRORS);
-    try {
-        WizardFrame frame;
-        frame.Create();
-        frame.Run();
-    } catch (...) {
-        // Caught only so that the frame is destroyed on the way out; it still ends the program.
-        throw;
-    }
+    WizardFrame frame;
+    frame.Create();
+    frame.Run();
     return 0;
 }
