@@ -8,8 +8,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     // No critical-error boxes (a drive without a medium): the call fails instead.
     SetErrorMode(SEM_FAILCRITICALERRORS);
-    WizardFrame frame;
-    frame.Create();
-    frame.Run();
+    // An exception that finds no handler need not unwind the stack; this one makes sure
+    // the frame's destructor stops a running scan before the program ends.
+    try {
+        WizardFrame frame;
+        frame.Create();
+        frame.Run();
+    } catch (...) {
+        throw;
+    }
     return 0;
 }
