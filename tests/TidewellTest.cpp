@@ -136,8 +136,17 @@ protected:
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                   nullptr, dir.c_str(), &startup, &info));
+        // In a job that ends it with the test process, should a timeout end that first:
+        // a program left running would stand in every later test's way.
+        job.Reset(CreateJobObjectA(nullptr, nullptr));
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        ASSERT_TRUE(job && SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation,
+                                                   &limits, sizeof limits));
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                                   CREATE_SUSPENDED, nullptr, dir.c_str(), &startup, &info));
+        AssignProcessToJobObject(job.Get(), info.hProcess);
+        ResumeThread(info.hThread);
         CloseHandle(info.hThread);
         process.Reset(info.hProcess);
         processId = info.dwProcessId;
@@ -300,7 +309,7 @@ protected:
     }
 
     TestFolder folder;
-    KernelHandle process;
+    KernelHandle job, process;
     DWORD processId = 0;
     HWND frame = nullptr;
 };
