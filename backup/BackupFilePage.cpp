@@ -4,7 +4,7 @@
 #include "engine/FatalAssert.h"
 #include "engine/Handles.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <cstdio>
 #include <vector>
@@ -47,24 +47,15 @@ void SetCell(HWND list, int row, int cell, const char* text) {
 
 } // namespace
 
-bool BackupFilePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        CreateControls();
-        return true;
-    case WM_DESTROY:
-        // The list view still exists here; rows left behind would leak their entries.
-        Clear();
-        m_hImageList = nullptr;
-        return true;
-    case WM_NCDESTROY:
-        m_hWndList = nullptr;
-        break;
-    }
-    return WizardPage::HandleMessage(message, wParam, lParam);
+LRESULT BackupFilePage::OnDestroy() {
+    // The list view still exists here; rows left behind would leak their entries.
+    Clear();
+    m_hImageList = nullptr;
+    m_hWndList = nullptr; // goes with the page
+    return 0;
 }
 
-void BackupFilePage::CreateControls() {
+LRESULT BackupFilePage::OnCreate() {
     m_hImageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
     ImageList_ReplaceIcon(m_hImageList, -1,
                           LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
@@ -78,6 +69,7 @@ void BackupFilePage::CreateControls() {
     InsertColumn(m_hWndList, 0, "名称", kNameWidth);
     InsertColumn(m_hWndList, 1, "日期", kDateWidth);
     InsertColumn(m_hWndList, 2, "大小", kSizeWidth);
+    return 0;
 }
 
 void BackupFilePage::Fill() {

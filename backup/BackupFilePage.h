@@ -26,8 +26,6 @@ public:
     static constexpr int kDateWidth = 162;
     static constexpr int kSizeWidth = 100;
 
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
     // One row per backup file that opens, then the rows newest first. Adds to what
     // the list holds already.
     void Fill();
@@ -43,7 +41,8 @@ public:
     std::string m_strFileName;
 
 private:
-    void CreateControls();
+    LRESULT OnCreate() override;
+    LRESULT OnDestroy() override;
     void AddRow(const std::string& folder, const std::string& name);
     BackupFileEntry* EntryAt(int row) const;
 };

@@ -6,7 +6,7 @@
 #include "engine/JobEnumerator.h"
 #include "support/HostWindow.h"
 #include "support/UserInput.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -3,6 +3,7 @@
 #include "checks/RegistryWalk.h"
 #include "engine/ParsedCommandLine.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 namespace velk {
 
@@ -15,7 +16,7 @@ const char kInvalidEntry[] = "添加/删除 项目无效。";
 AddRemProgsJob::AddRemProgsJob() {
     name = "添加/删除 程序";
     description = "可以使用强大的 Velk Clearway 技术进行无效程序项目搜索。";
-    iconId = 122;
+    iconId = IDI_JOB_ADDREMOVE;
 }
 
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {

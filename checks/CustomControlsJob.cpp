@@ -2,6 +2,7 @@
 
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 namespace velk {
 
@@ -13,7 +14,7 @@ const char kServerFormat[] = "CLSID\\%s\\InprocServer32";
 CustomControlsJob::CustomControlsJob() {
     name = "自定义控制器";
     description = "扫描到在你的系统中一个无效的控制器。";
-    iconId = 117;
+    iconId = IDI_JOB_CONTROLS;
 }
 
 void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {

@@ -3,6 +3,7 @@
 #include "checks/RegistryWalk.h"
 #include "engine/GbkText.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 #include <cstdio>
 
@@ -16,7 +17,7 @@ const char kHtmlHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
 HelpresJob::HelpresJob() {
     name = "帮助和资源";
     description = "在你的系统中执行基本的帮助和资源检查。";
-    iconId = 108;
+    iconId = IDI_JOB_HELP;
 }
 
 void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {

@@ -2,6 +2,7 @@
 
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 namespace velk {
 
@@ -13,7 +14,7 @@ const char kShellFoldersKey[] =
 RegistryIntegrityJob::RegistryIntegrityJob() {
     name = "注册表完整性";
     description = "在你的系统执行基本的注册表完整性检查。";
-    iconId = 116;
+    iconId = IDI_JOB_INTEGRITY;
 }
 
 void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {

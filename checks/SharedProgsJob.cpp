@@ -2,6 +2,7 @@
 
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 namespace velk {
 
@@ -12,7 +13,7 @@ const char kSharedKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedD
 SharedProgsJob::SharedProgsJob() {
     name = "共享程序";
     description = "在你的系统中查找共享文件。";
-    iconId = 120;
+    iconId = IDI_JOB_SHARED;
 }
 
 void SharedProgsJob::Scan(ScanStatus* status, ProblemList* items) {

@@ -2,6 +2,7 @@
 
 #include "checks/RegistryWalk.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 namespace velk {
 
@@ -13,7 +14,7 @@ const char kMuiCacheKey[] = "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache
 SoftwareLocationsJob::SoftwareLocationsJob() {
     name = "软件位置";
     description = "检查软件位置。";
-    iconId = 118;
+    iconId = IDI_JOB_LOCATIONS;
 }
 
 void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {

@@ -3,6 +3,7 @@
 #include "checks/RegistryWalk.h"
 #include "engine/GbkText.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 #include <cstring>
 
@@ -15,7 +16,7 @@ const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 StartupProgsJob::StartupProgsJob() {
     name = "启动程序";
     description = "在你的系统执行基本的注册表完整性检查。";
-    iconId = 121;
+    iconId = IDI_JOB_STARTUP;
 }
 
 void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {

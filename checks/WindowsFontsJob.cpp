@@ -3,6 +3,7 @@
 #include "checks/RegistryWalk.h"
 #include "engine/GbkText.h"
 #include "engine/PathRules.h"
+#include "resources/ResourceIds.h"
 
 #include <windows.h>
 
@@ -29,7 +30,7 @@ bool FontsFolderPath(const char* fileName, char (&path)[kRegTextSize]) {
 WindowsFontsJob::WindowsFontsJob() {
     name = "Windows 字体";
     description = "扫描在 Windows 字体中的旧记录。";
-    iconId = 119;
+    iconId = IDI_JOB_FONTS;
 }
 
 void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {

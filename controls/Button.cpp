@@ -1,22 +1,15 @@
 #include "controls/Button.h"
 
-#include "controls/DoubleBufferedPaint.h"
-#include "controls/WindowClass.h"
-#include "engine/FatalAssert.h"
-#include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "controls/Look.h"
 
 namespace {
 const char kClassName[] = "button_class";
 } // namespace
 
 void Button::Create(HWND parent, int x, int y) {
-    velk::RegisterObjectClass(kClassName, WindowProc);
     m_hWndParent = parent;
     m_commandId = 0;
-    m_hWndButton = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight,
-                                   parent, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndButton, "Button");
+    CreateObjectWindow(kClassName, "", WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight, parent);
 }
 
 void Button::Enable(const std::string& text, int32_t commandId) {
@@ -27,8 +20,7 @@ void Button::Enable(const std::string& text, int32_t commandId) {
 }
 
 void Button::Disable(const std::string& text) {
-    if (m_hWndButton && GetCapture() == m_hWndButton)
-        ReleaseCapture();
+    if (m_hWndButton && GetCapture() == m_hWndButton) ReleaseCapture();
     EnableWindow(m_hWndButton, FALSE);
     m_tracking = false;
     m_pressed = false;
@@ -37,48 +29,17 @@ void Button::Disable(const std::string& text) {
     Redraw();
 }
 
-LRESULT CALLBACK Button::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Button* self = velk::WindowObject<Button>(hwnd, message, lParam);
-    if (message == WM_CREATE) {
-        if (self)
-            self->m_hWndButton = hwnd;
-        return 0;
-    }
-    if (!self || !self->m_hWndButton)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        self->OnPaint();
-        return 0;
-    case WM_MOUSEMOVE:
-        self->OnMouseMove();
-        return 0;
-    case WM_LBUTTONDOWN:
-        self->OnButtonDown();
-        return 0;
-    case WM_LBUTTONUP:
-        self->OnButtonUp();
-        return 0;
-    case WM_NCDESTROY:
-        // The object outlives its window (it is a member of the frame).
-        self->m_hWndButton = nullptr;
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void Button::OnButtonDown() {
-    if (m_tracking)
-        return;
+LRESULT Button::OnLButtonDown(POINT) {
+    if (m_tracking) return 0;
     m_pressed = true;
     m_tracking = true;
     SetCapture(m_hWndButton);
     Redraw();
+    return 0;
 }
 
-void Button::OnMouseMove() {
-    if (!m_tracking)
-        return;
+LRESULT Button::OnMouseMove(POINT) {
+    if (!m_tracking) return 0;
     RECT bounds;
     POINT cursor;
     GetWindowRect(m_hWndButton, &bounds);
@@ -88,54 +49,49 @@ void Button::OnMouseMove() {
         m_pressed = inside;
         Redraw();
     }
+    return 0;
 }
 
-void Button::OnButtonUp() {
-    if (!m_tracking)
-        return;
+LRESULT Button::OnLButtonUp(POINT) {
+    if (!m_tracking) return 0;
     // The parent acts before the button lets go, so it sees the press still held.
     if (m_pressed && m_commandId != 0)
         SendMessageA(m_hWndParent, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
-    if (m_hWndButton && GetCapture() == m_hWndButton)
-        ReleaseCapture();
+    if (m_hWndButton && GetCapture() == m_hWndButton) ReleaseCapture();
     m_pressed = false;
     m_tracking = false;
     Redraw();
+    return 0;
 }
 
 void Button::Redraw() {
-    if (m_hWndButton)
-        InvalidateRect(m_hWndButton, nullptr, FALSE);
+    if (m_hWndButton) InvalidateRect(m_hWndButton, nullptr, FALSE);
 }
 
-void Button::OnPaint() {
-    velk::DoubleBufferedPaint paint(m_hWndButton, kWidth, kHeight);
-    const HDC dc = paint.Dc();
-
-    int face = IDB_BUTTON_NORMAL;
-    COLORREF captionColour = RGB(0, 0, 0);
+void Button::Paint(HDC dc, const RECT& area) {
+    const velk::Look& look = velk::TheLook();
+    int face = 0;
+    COLORREF captionColour = velk::kBlack;
     if (!IsWindowEnabled(m_hWndButton)) {
-        face = IDB_BUTTON_DISABLED;
-        captionColour = RGB(204, 204, 204);
+        face = 2;
+        captionColour = velk::kDisabledCaptionColour;
     } else if (m_pressed) {
-        face = IDB_BUTTON_PRESSED;
-        captionColour = RGB(255, 255, 255);
+        face = 1;
+        captionColour = velk::kWhite;
     }
     SetTextColor(dc, captionColour);
     {
-        GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(face)));
         MemoryDc source(CreateCompatibleDC(dc));
-        SelectedObject selected(source.Get(), bitmap.Get());
-        BitBlt(dc, 0, 0, kWidth, kHeight, source.Get(), 0, 0, SRCCOPY);
+        SelectedObject selected(source.Get(), look.buttonFaces[face].Get());
+        BitBlt(dc, 0, 0, area.right, area.bottom, source.Get(), 0, 0, SRCCOPY);
     }
 
-    GdiObject font = velk::CreateWizardFont(dc, 10, FW_BOLD, "Verdana");
-    SelectedObject selectedFont(dc, font.Get());
+    SelectedObject selectedFont(dc, look.buttonFont.Get());
     SetBkMode(dc, TRANSPARENT);
     // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
     char caption[128] = {};
     GetWindowTextA(m_hWndButton, caption, sizeof caption);
     caption[sizeof caption - 1] = '\0';
-    RECT area = {0, 0, kWidth, kHeight};
-    DrawTextA(dc, caption, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    RECT text = area;
+    DrawTextA(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }

@@ -2,19 +2,19 @@
 // to the parent when a press is released over it.
 #pragma once
 
+#include "controls/WindowClass.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-class Button {
+class Button : public velk::ObjectWindow {
 public:
     static constexpr int kWidth = 112;
     static constexpr int kHeight = 37;
 
     Button() = default;
-    Button(const Button&) = delete;
-    Button& operator=(const Button&) = delete;
 
     // A visible, enabled child at (x, y) with no caption and no command.
     void Create(HWND parent, int x, int y);
@@ -26,11 +26,11 @@ public:
     HWND Handle() const { return m_hWndButton; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnPaint();
-    void OnButtonDown();
-    void OnMouseMove();
-    void OnButtonUp();
+    HWND& HandleSlot() override { return m_hWndButton; }
+    void Paint(HDC dc, const RECT& area) override;
+    LRESULT OnLButtonDown(POINT at) override;
+    LRESULT OnMouseMove(POINT at) override;
+    LRESULT OnLButtonUp(POINT at) override;
     void Redraw();
 
     HWND m_hWndButton = nullptr;

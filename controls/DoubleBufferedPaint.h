@@ -9,9 +9,7 @@ namespace velk {
 
 class DoubleBufferedPaint {
 public:
-    // BeginPaint, and a memory DC holding a compatible bitmap of width x height.
-    DoubleBufferedPaint(HWND hwnd, int width, int height);
-    // The same, sized to the client area.
+    // BeginPaint, and a memory DC holding a compatible bitmap the size of the client area.
     explicit DoubleBufferedPaint(HWND hwnd);
     // Copies the whole image to the window at (0, 0), then tears down.
     ~DoubleBufferedPaint();
@@ -19,25 +17,19 @@ public:
     DoubleBufferedPaint& operator=(const DoubleBufferedPaint&) = delete;
 
     HDC Dc() const { return m_buffer.Get(); }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
+    // The whole image, at (0, 0).
+    const RECT& Area() const { return m_area; }
 
 private:
-    DoubleBufferedPaint(HWND hwnd, SIZE size) : DoubleBufferedPaint(hwnd, size.cx, size.cy) {}
-    static SIZE ClientSize(HWND hwnd);
+    static RECT ClientArea(HWND hwnd);
 
     // Destroyed bottom-up: the bitmap leaves the buffer, is deleted, the buffer is
     // deleted, and EndPaint comes last.
     PaintScope m_paint;
-    int m_width;
-    int m_height;
+    RECT m_area;
     MemoryDc m_buffer;
     GdiObject m_bitmap;
     SelectedObject m_selection;
 };
-
-// A font of the wizard: the height of `points` at the DC's vertical resolution,
-// default character set, FF_SWISS, everything else 0.
-GdiObject CreateWizardFont(HDC dc, int points, int weight, const char* face);
 
 } // namespace velk

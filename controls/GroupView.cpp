@@ -1,32 +1,22 @@
 #include "controls/GroupView.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "controls/ResultView.h"
-#include "controls/WindowClass.h"
-#include "engine/FatalAssert.h"
 #include "engine/JobEnumerator.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 namespace {
 
 const char kClassName[] = "group_view_class";
 
-const COLORREF kBackground = RGB(237, 242, 252);
-const COLORREF kSelectedFill = RGB(187, 194, 214);
-const COLORREF kRootTextColour = RGB(196, 0, 0);
-
 } // namespace
 
 void GroupView::Create(ResultView* resultView, HWND parent, int x, int y, int width, int height) {
     m_pResultView = resultView;
-    velk::RegisterObjectClass(kClassName, WindowProc);
-    m_hWndView = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height,
-                                 parent, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndView, "GroupView");
+    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height, parent);
 }
 
 void GroupView::BuildGroups(ProblemList& items) {
-    m_pItems = &items;
     m_groups.clear(); // releases the icons of the previous build
     const JobEnumerator* jobs = JobEnumerator::mSingleton;
     const size_t jobCount = jobs ? jobs->size() : 0;
@@ -77,8 +67,7 @@ void GroupView::BuildGroups(ProblemList& items) {
 }
 
 void GroupView::SelectGroup(int32_t index) {
-    if (index < 0 || static_cast<size_t>(index) >= m_groups.size())
-        return;
+    if (index < 0 || static_cast<size_t>(index) >= m_groups.size()) return;
     m_pResultView->ClearItems();
     for (ProblemItem* item : m_groups[static_cast<size_t>(index)].groupItems)
         m_pResultView->AddItem(item);
@@ -91,72 +80,35 @@ std::string GroupView::RowText(size_t index) const {
     return (index == 0 ? std::string("所有项目") : group.jobName) + count;
 }
 
-LRESULT CALLBACK GroupView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    GroupView* self = velk::WindowObject<GroupView>(hwnd, message, lParam);
-    if (message == WM_CREATE) {
-        if (self)
-            self->m_hWndView = hwnd;
-        return 0;
-    }
-    if (!self || !self->m_hWndView)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        self->OnPaint();
-        return 0;
-    case WM_LBUTTONDOWN:
-        self->OnClick(lParam);
-        return 0;
-    case WM_DESTROY:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-        return 0;
-    case WM_NCDESTROY:
-        // The view outlives its window (it is a member of the page).
-        self->m_hWndView = nullptr;
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-void GroupView::OnClick(LPARAM lParam) {
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+LRESULT GroupView::OnLButtonDown(POINT at) {
     for (size_t i = 0; i < m_groups.size(); ++i) {
-        if (PtInRect(&m_groups[i].bounds, point)) {
+        if (PtInRect(&m_groups[i].bounds, at)) {
             m_selectedGroup = static_cast<int32_t>(i);
             SelectGroup(m_selectedGroup);
             InvalidateRect(m_hWndView, nullptr, FALSE);
-            return;
+            break;
         }
     }
+    return 0;
 }
 
-void GroupView::OnPaint() {
-    velk::DoubleBufferedPaint paint(m_hWndView);
-    const HDC dc = paint.Dc();
-    const RECT client = {0, 0, paint.Width(), paint.Height()};
-    {
-        GdiObject background(CreateSolidBrush(kBackground));
-        FillRect(dc, &client, static_cast<HBRUSH>(background.Get()));
-    }
+void GroupView::Paint(HDC dc, const RECT& area) {
+    const velk::Look& look = velk::TheLook();
+    FillRect(dc, &area, velk::AsBrush(look.panelBrush));
     if (m_selectedGroup >= 0 && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
-        GdiObject fill(CreateSolidBrush(kSelectedFill));
-        GdiObject border(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
-        SelectedObject selectedFill(dc, fill.Get());
-        SelectedObject selectedBorder(dc, border.Get());
+        SelectedObject selectedFill(dc, look.selectedGroupBrush.Get());
+        SelectedObject selectedBorder(dc, look.blackPen.Get());
         const RECT& b = m_groups[static_cast<size_t>(m_selectedGroup)].bounds;
         Rectangle(dc, b.left, b.top, b.right, b.bottom);
     }
-    GdiObject bold = velk::CreateWizardFont(dc, 9, FW_BOLD, "Tahoma");
-    GdiObject normal = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
     SetBkMode(dc, TRANSPARENT);
     if (!m_groups.empty()) {
-        SelectedObject font(dc, bold.Get());
-        SetTextColor(dc, kRootTextColour);
+        SelectedObject font(dc, look.rootGroupFont.Get());
+        SetTextColor(dc, velk::kRootGroupColour);
         DrawRow(dc, 0);
     }
-    SelectedObject font(dc, normal.Get());
-    SetTextColor(dc, RGB(0, 0, 0));
+    SelectedObject font(dc, look.smallFont.Get());
+    SetTextColor(dc, velk::kBlack);
     for (size_t i = 1; i < m_groups.size(); ++i)
         DrawRow(dc, i);
 }

@@ -2,6 +2,7 @@
 // row counting every item. Choosing a row fills the result view with that group.
 #pragma once
 
+#include "controls/WindowClass.h"
 #include "engine/Handles.h"
 #include "engine/ProblemItem.h"
 
@@ -19,14 +20,12 @@ struct ItemGroup {
     IconHandle icon; // 16 x 16
 };
 
-class GroupView {
+class GroupView : public velk::ObjectWindow {
 public:
     static constexpr int kRowHeight = 32;
     static constexpr int kIndent = 20; // job rows start here; the root's row at 0
 
     GroupView() = default;
-    GroupView(const GroupView&) = delete;
-    GroupView& operator=(const GroupView&) = delete;
 
     void Create(ResultView* resultView, HWND parent, int x, int y, int width, int height);
     // One group per job, in job order; selects group 0 and shows it. Does not repaint
@@ -42,14 +41,13 @@ public:
     std::string RowText(size_t index) const;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnPaint();
-    void OnClick(LPARAM lParam);
+    HWND& HandleSlot() override { return m_hWndView; }
+    void Paint(HDC dc, const RECT& area) override;
+    LRESULT OnLButtonDown(POINT at) override;
     void DrawRow(HDC dc, size_t index) const;
 
     HWND m_hWndView = nullptr;
     ResultView* m_pResultView = nullptr;
-    ProblemList* m_pItems = nullptr;
     std::vector<ItemGroup> m_groups;
     int32_t m_selectedGroup = 0;
 };

@@ -1,9 +1,9 @@
 #include "controls/ProgressPage.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "engine/JobEnumerator.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <commctrl.h>
 
@@ -42,24 +42,8 @@ ProgressPage::~ProgressPage() {
     EndScan();
 }
 
-void ProgressPage::Paint(HDC dc) {
-    const RECT all = {0, 0, kWidth, kHeight};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-}
-
-bool ProgressPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        CreateControls();
-        return true;
-    case WM_DESTROY:
-        m_hFont.Reset();
-        return true;
-    case WM_TIMER:
-        RefreshProgress();
-        return true;
-    }
-    return WizardPage::HandleMessage(message, wParam, lParam);
+void ProgressPage::Paint(HDC dc, const RECT& area) {
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 HWND ProgressPage::CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
@@ -68,14 +52,11 @@ HWND ProgressPage::CreateChild(const char* className, const char* text, DWORD st
                            nullptr, g_hInstance, nullptr);
 }
 
-void ProgressPage::CreateControls() {
+LRESULT ProgressPage::OnCreate() {
     const DWORD visibleChild = WS_CHILD | WS_VISIBLE;
     m_hWndProgress = CreateChild(PROGRESS_CLASSA, nullptr, visibleChild, 0, 30, 320, 630, 27);
 
-    const HDC dc = GetDC(m_hWndPage);
-    m_hFont = CreateWizardFont(dc, 8, FW_NORMAL, "Tahoma");
-    ReleaseDC(m_hWndPage, dc);
-    const WPARAM font = reinterpret_cast<WPARAM>(m_hFont.Get());
+    const WPARAM font = reinterpret_cast<WPARAM>(TheLook().textFont.Get());
 
     m_hWndTitle = CreateChild("STATIC", "Velk Tidewell 正在扫描你的系统，请稍等...", visibleChild,
                               0, 30, 30, 630, 15);
@@ -108,6 +89,7 @@ void ProgressPage::CreateControls() {
         SendMessageA(m_hWndJobList, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(&column));
     }
+    return 0;
 }
 
 void ProgressPage::PrepareScan() {
@@ -200,7 +182,7 @@ DWORD ProgressPage::RunJobs() {
     return stopped ? 1 : 0;
 }
 
-void ProgressPage::RefreshProgress() {
+LRESULT ProgressPage::OnTimer(UINT_PTR) {
     SendMessageA(m_hWndProgress, PBM_SETPOS, static_cast<WPARAM>(m_nJobsDone.load()), 0);
     const std::string* job = m_strCurrentJob;
     char status[256];
@@ -211,6 +193,7 @@ void ProgressPage::RefreshProgress() {
         SetRowImage(m_hWndJobList, row, m_JobRows[i].state);
         SetRowCount(m_hWndJobList, row, m_JobRows[i].problems);
     }
+    return 0;
 }
 
 } // namespace velk

@@ -38,9 +38,6 @@ public:
     // A scan still running is stopped and has ended before the page goes.
     ~ProgressPage();
 
-    void Paint(HDC dc) override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
     // Counters, found items, rows and progress bar back to the start of a scan.
     void PrepareScan();
     // The refresh timer, then the worker; the worker's last act is a WM_COMMAND of
@@ -61,17 +58,17 @@ public:
     std::atomic<int32_t> m_nJobsDone{0};
     ProblemList m_FoundItems;
     std::vector<JobProgress> m_JobRows;
-    GdiObject m_hFont;
     HWND m_hWndTitle = nullptr;
     HWND m_hWndStatus = nullptr;
     HWND m_hWndJobList = nullptr;
 
 private:
+    LRESULT OnCreate() override;
+    // What one timer tick does.
+    LRESULT OnTimer(UINT_PTR id) override;
+    void Paint(HDC dc, const RECT& area) override;
     static DWORD WINAPI ScanThread(LPVOID page);
     DWORD RunJobs();
-    // What one timer tick does.
-    void RefreshProgress();
-    void CreateControls();
     HWND CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle, int x,
                      int y, int width, int height);
     void WaitForWorker();

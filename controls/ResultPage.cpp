@@ -2,15 +2,10 @@
 
 namespace velk {
 
-void ResultPage::Paint(HDC) {}
-
-bool ResultPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        m_ResultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
-        m_GroupView.Create(&m_ResultView, m_hWndPage, 0, 0, kGroupWidth, kHeight);
-        return true;
-    }
-    return WizardPage::HandleMessage(message, wParam, lParam);
+LRESULT ResultPage::OnCreate() {
+    m_ResultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
+    m_GroupView.Create(&m_ResultView, m_hWndPage, 0, 0, kGroupWidth, kHeight);
+    return 0;
 }
 
 void ResultPage::SetItems(ProblemList& items) {

@@ -13,15 +13,15 @@ class ResultPage : public WizardPage {
 public:
     static constexpr int kGroupWidth = 264;
 
-    void Paint(HDC dc) override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
     // Shows a new or changed list, all of it, from the top. The panes point into
     // items: the caller keeps it unchanged while the page can be seen.
     void SetItems(ProblemList& items);
 
     ResultView m_ResultView;
     GroupView m_GroupView;
+
+private:
+    LRESULT OnCreate() override;
 };
 
 } // namespace velk

@@ -1,20 +1,14 @@
 #include "controls/ResultView.h"
 
-#include "controls/DoubleBufferedPaint.h"
-#include "controls/WindowClass.h"
-#include "engine/FatalAssert.h"
+#include "controls/Look.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <algorithm>
 
 namespace {
 
 const char kClassName[] = "result_view_class";
-
-const COLORREF kFrameColour = RGB(238, 238, 238);
-const COLORREF kTitleColour = RGB(0, 0, 128);
-const COLORREF kLineColour = RGB(128, 128, 128);
 
 // Registry texts may hold '&': shown as stored, never as a mnemonic.
 const UINT kTitleFormat = DT_SINGLELINE | DT_NOPREFIX;
@@ -27,11 +21,9 @@ void DrawLine(HDC dc, const std::string& text, RECT area, UINT format) {
 } // namespace
 
 void ResultView::Create(HWND parent, int x, int y, int width, int height) {
-    velk::RegisterObjectClass(kClassName, WindowProc);
     m_textRight = width - 9;
-    m_hWndView = CreateWindowExA(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL, x, y,
-                                 width, height, parent, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndView, "ResultView");
+    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL, x, y, width, height,
+                       parent);
     // Empty until the first group arrives: nothing to scroll yet.
     LayoutItems();
 }
@@ -78,58 +70,19 @@ std::string ResultView::ValueLine(const ProblemItem& item) {
     return "值：" + item.dataText;
 }
 
-LRESULT CALLBACK ResultView::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    ResultView* self = velk::WindowObject<ResultView>(hwnd, message, lParam);
-    if (message == WM_CREATE) {
-        if (self) {
-            self->m_hWndView = hwnd;
-            self->HandleMessage(message, wParam, lParam);
-        }
-        return 0;
-    }
-    if (!self || !self->m_hWndView)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        // The view outlives its window (it is a member of the page).
-        self->m_hWndView = nullptr;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->HandleMessage(message, wParam, lParam)
-               ? 0
-               : DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT ResultView::OnDestroy() {
+    m_hImageList.Reset();
+    return 0;
 }
 
-bool ResultView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        CreateImageList();
-        return true;
-    case WM_DESTROY:
-        m_hImageList.Reset();
-        return true;
-    case WM_PAINT:
-        OnPaint();
-        return true;
-    case WM_VSCROLL:
-        OnScroll(LOWORD(wParam));
-        return true;
-    case WM_LBUTTONDOWN:
-        OnClick(lParam);
-        return true;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-        return true;
-    }
-    return false;
-}
-
-void ResultView::CreateImageList() {
+LRESULT ResultView::OnCreate() {
     m_hImageList.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
     for (int id : {IDI_TICK_OFF, IDI_TICK_ON}) {
         IconHandle icon(static_cast<HICON>(
             LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
         ImageList_AddIcon(m_hImageList.Get(), icon.Get());
     }
+    return 0;
 }
 
 int ResultView::ClientHeight() const {
@@ -145,26 +98,21 @@ size_t ResultView::FirstCardBelow(int32_t contentY) const {
     return static_cast<size_t>(first - m_entries.begin());
 }
 
-void ResultView::OnPaint() {
-    velk::DoubleBufferedPaint paint(m_hWndView);
-    const HDC dc = paint.Dc();
-    const RECT client = {0, 0, paint.Width(), paint.Height()};
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+void ResultView::Paint(HDC dc, const RECT& area) {
+    FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
     SetViewportOrgEx(dc, 0, -m_scrollPos, nullptr);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     {
-        GdiObject regular = velk::CreateWizardFont(dc, 7, FW_NORMAL, "Tahoma");
-        GdiObject bold = velk::CreateWizardFont(dc, 8, FW_BOLD, "Tahoma");
-        GdiObject pen(CreatePen(PS_SOLID, 1, kFrameColour));
-        SelectedObject font(dc, regular.Get());
-        SelectedObject framePen(dc, pen.Get());
+        const velk::Look& look = velk::TheLook();
+        SelectedObject font(dc, look.smallFont.Get());
+        SelectedObject framePen(dc, look.cardFramePen.Get());
         SelectedObject fill(dc, GetStockObject(WHITE_BRUSH));
         // Only the cards in the window: a long list costs no more than a short one.
-        const int32_t bottom = m_scrollPos + paint.Height();
+        const int32_t bottom = m_scrollPos + area.bottom;
         for (size_t i = FirstCardBelow(m_scrollPos);
              i < m_entries.size() && m_entries[i].rect.top < bottom; ++i)
-            DrawCard(dc, m_entries[i], regular.Get(), bold.Get());
+            DrawCard(dc, m_entries[i], look.smallFont.Get(), look.cardTitleFont.Get());
     }
     SetViewportOrgEx(dc, 0, 0, nullptr);
 }
@@ -177,23 +125,22 @@ void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIO
                    r.top + kTickBox.top, ILD_NORMAL);
 
     SelectObject(dc, bold);
-    SetTextColor(dc, kTitleColour);
+    SetTextColor(dc, velk::kCardTitleColour);
     DrawLine(dc, item.description, RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
              kTitleFormat);
 
     SelectObject(dc, regular);
-    SetTextColor(dc, kLineColour);
+    SetTextColor(dc, velk::kCardLineColour);
     DrawLine(dc, ItemLine(item), RECT{r.left + 9, r.top + 30, r.left + m_textRight, r.top + 45},
              kLineFormat);
     DrawLine(dc, ValueLine(item), RECT{r.left + 9, r.top + 45, r.left + m_textRight, r.top + 60},
              kLineFormat);
 }
 
-void ResultView::OnScroll(WORD request) {
+LRESULT ResultView::OnVScroll(int request) {
     // A list shorter than the window does not scroll; the disabled bar keeps the
     // settings of an earlier, longer list.
-    if (m_contentHeight < ClientHeight())
-        return;
+    if (m_contentHeight < ClientHeight()) return 0;
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_POS | SIF_TRACKPOS;
@@ -234,21 +181,19 @@ void ResultView::OnScroll(WORD request) {
     GetScrollInfo(m_hWndView, SB_VERT, &update); // clamped to the range
     m_scrollPos = update.nPos;
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    return 0;
 }
 
-void ResultView::OnClick(LPARAM lParam) {
-    const int x = static_cast<short>(LOWORD(lParam));
-    const int32_t y = static_cast<short>(HIWORD(lParam)) + m_scrollPos;
+LRESULT ResultView::OnLButtonDown(POINT at) {
+    const POINT point = {at.x, at.y + m_scrollPos};
     // Cards do not overlap: only the card under the point can hold its box.
-    const size_t index = FirstCardBelow(y);
-    if (index >= m_entries.size())
-        return;
+    const size_t index = FirstCardBelow(point.y);
+    if (index >= m_entries.size()) return 0;
     const RECT& card = m_entries[index].rect;
     RECT box = kTickBox;
     OffsetRect(&box, card.left, card.top);
-    const POINT point = {x, y};
-    if (!PtInRect(&box, point))
-        return;
+    if (!PtInRect(&box, point)) return 0;
     m_entries[index].item->selected = !m_entries[index].item->selected;
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    return 0;
 }

@@ -2,6 +2,7 @@
 // with a tick box that flips the item's selected flag in place, in a scrolling list.
 #pragma once
 
+#include "controls/WindowClass.h"
 #include "engine/Handles.h"
 #include "engine/ProblemItem.h"
 
@@ -14,7 +15,7 @@ struct ViewEntry {
     RECT rect; // content coordinates: y grows from the first card's top
 };
 
-class ResultView {
+class ResultView : public velk::ObjectWindow {
 public:
     static constexpr int kCardHeight = 60;
     static constexpr int kLineStep = 60;  // one card
@@ -22,8 +23,6 @@ public:
     static constexpr RECT kTickBox = {9, 9, 25, 25};
 
     ResultView() = default;
-    ResultView(const ResultView&) = delete;
-    ResultView& operator=(const ResultView&) = delete;
 
     void Create(HWND parent, int x, int y, int width, int height);
 
@@ -43,13 +42,13 @@ public:
     static std::string ValueLine(const ProblemItem& item);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CreateImageList();
-    void OnPaint();
+    HWND& HandleSlot() override { return m_hWndView; }
+    LRESULT OnCreate() override;
+    LRESULT OnDestroy() override;
+    void Paint(HDC dc, const RECT& area) override;
+    LRESULT OnVScroll(int request) override;
+    LRESULT OnLButtonDown(POINT at) override;
     void DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const;
-    void OnScroll(WORD request);
-    void OnClick(LPARAM lParam);
     int ClientHeight() const;
     // Index of the first card whose bottom lies below content y; cards are in order.
     size_t FirstCardBelow(int32_t contentY) const;

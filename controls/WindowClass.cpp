@@ -1,17 +1,86 @@
 #include "controls/WindowClass.h"
 
-#include "wizard/Instance.h"
+#include "controls/DoubleBufferedPaint.h"
+#include "engine/FatalAssert.h"
+#include "engine/Instance.h"
+
+#include <windowsx.h>
 
 namespace velk {
 
-void RegisterObjectClass(const char* className, WNDPROC windowProc) {
+void RegisterObjectClass(const char* className, WNDPROC windowProc, HICON icon) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = windowProc;
     wc.cbWndExtra = kObjectExtraBytes;
     wc.hInstance = g_hInstance;
+    wc.hIcon = icon;
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = className;
     RegisterClassA(&wc);
+}
+
+HWND ObjectWindow::CreateObjectWindow(const char* className, const char* text, DWORD style, int x,
+                                      int y, int width, int height, HWND parent, HICON icon) {
+    RegisterObjectClass(className, WindowProc, icon);
+    const HWND hwnd = CreateWindowExA(0, className, text, style, x, y, width, height, parent,
+                                      nullptr, g_hInstance, this);
+    VELK_ASSERT(hwnd, className);
+    return hwnd;
+}
+
+LRESULT CALLBACK ObjectWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    ObjectWindow* self = WindowObject<ObjectWindow>(hwnd, message, lParam);
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    // Set first, so that a window made on WM_CREATE can be its child.
+    if (message == WM_NCCREATE) self->HandleSlot() = hwnd;
+    if (message == WM_NCDESTROY) {
+        self->HandleSlot() = nullptr;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    const Message current = {hwnd, message, wParam, lParam};
+    const Message* outer = self->m_message; // a handler may send a message to its own window
+    self->m_message = &current;
+    const LRESULT result = self->Dispatch(current);
+    self->m_message = outer;
+    return result;
+}
+
+LRESULT ObjectWindow::Dispatch(const Message& message) {
+    const WPARAM wParam = message.wParam;
+    const LPARAM lParam = message.lParam;
+    const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message.id) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_DESTROY:
+        return OnDestroy();
+    case WM_PAINT: {
+        DoubleBufferedPaint paint(message.hwnd);
+        Paint(paint.Dc(), paint.Area());
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(at);
+    case WM_LBUTTONUP:
+        return OnLButtonUp(at);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(at);
+    case WM_VSCROLL:
+        return OnVScroll(LOWORD(wParam));
+    case WM_TIMER:
+        return OnTimer(wParam);
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam));
+    case WM_SETCURSOR:
+        return OnSetCursor(reinterpret_cast<HWND>(wParam), static_cast<short>(LOWORD(lParam)));
+    case WM_CTLCOLORSTATIC:
+        return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    }
+    return Default();
+}
+
+LRESULT ObjectWindow::Default() const {
+    return DefWindowProcA(m_message->hwnd, m_message->id, m_message->wParam, m_message->lParam);
 }
 
 } // namespace velk

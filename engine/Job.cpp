@@ -1,10 +1,13 @@
 #include "engine/Job.h"
 
+#include "resources/ResourceIds.h"
+
 #include <utility>
 
 namespace velk {
 
-Job::Job() : name("默认操作"), description("执行默认操作"), iconId(107), jobId(-1) {}
+Job::Job()
+    : name("默认操作"), description("执行默认操作"), iconId(IDI_APPLICATION_ICON), jobId(-1) {}
 
 void Job::Scan(ScanStatus*, ProblemList*) {}
 

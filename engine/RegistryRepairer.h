@@ -8,8 +8,7 @@
 
 #include <cstdint>
 
-// KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE
-constexpr REGSAM kRepairAccess = 0x2001F;
+constexpr REGSAM kRepairAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
 
 // Only the three predefined roots name a key; any other number would reach whatever
 // handle happens to have that value.

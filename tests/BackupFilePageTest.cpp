@@ -1,7 +1,7 @@
 #include "backup/BackupFilePage.h"
 
 #include "support/BackupFolderTest.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -78,7 +78,8 @@ TEST_F(BackupFilePageTest, ListsTheBackupsThatOpenNewestFirst) {
     Make("自动备份001.backup2", 77, 2024, 3, 5, 23);
     Make("手工.y.backup2", 0, 2022, 1, 9, 12);
     Make("truncated.backup2", 3, 2021, 12, 31, 0);
-    for (const char* odd : {"x.BACKUP2", "x.backup2.old", "backup2", "held.backup2"})
+    // A backup being written is a ".tmp" until it is whole, and never listed.
+    for (const char* odd : {"x.BACKUP2", "x.backup2.old", "backup2", "held.backup2", "tw1A.tmp"})
         Make(odd, 10, 2025, 1, 1, 12);
     ASSERT_TRUE(CreateDirectoryA((folder + "y.backup2").c_str(), nullptr));
     FileHandle held(CreateFileA((folder + "held.backup2").c_str(), GENERIC_READ, 0, nullptr,

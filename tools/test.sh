@@ -24,10 +24,12 @@ tw_start_wine
 
 summary=()
 passed=0 failed=0
+# One test at a time: they share the screen, the backup folder next to the test
+# program and the prefix's registry, and the lean suite takes a minute or two anyway.
 for arch in ${TW_ARCHS:-i686 x86_64}; do
     echo "== running the $arch tests (screenshots go to $TW_BUILD/$arch/tests/screenshots)"
     log="$TW_BUILD/$arch/ctest.log"
-    (cd "$TW_BUILD/$arch" && ctest --output-on-failure -j2 --timeout 300 ${TW_TESTS:+-R "$TW_TESTS"}) 2>&1 | tee "$log" || true
+    (cd "$TW_BUILD/$arch" && ctest --output-on-failure --timeout 300 ${TW_TESTS:+-R "$TW_TESTS"}) 2>&1 | tee "$log" || true
     line=$(grep -E '^[0-9]+% tests passed' "$log" | tail -n1)
     total=$(sed -nE 's/.* out of ([0-9]+)$/\1/p' <<<"$line")
     bad=$(sed -nE 's/.*, ([0-9]+) tests failed.*/\1/p' <<<"$line")

@@ -1,18 +1,11 @@
 #include "wizard/WelcomePage.h"
 
-#include "controls/DoubleBufferedPaint.h"
-#include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "controls/Look.h"
+#include "engine/Instance.h"
 
 namespace velk {
 
 namespace {
-
-// One brush answers every colour request of the page, for the life of the process.
-HBRUSH PanelBrush() {
-    static GdiObject brush(CreateSolidBrush(WelcomePage::kPanelColour));
-    return static_cast<HBRUSH>(brush.Get());
-}
 
 const RECT kIntroArea = {20, 100, 406, 300};
 const RECT kPromptArea = {20, 356, 406, 376};
@@ -21,50 +14,34 @@ const RECT kPanelArea = {426, 0, 690, 396};
 
 } // namespace
 
-bool WelcomePage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        CreateControls();
-        return true;
-    }
-    return WizardPage::HandleMessage(message, wParam, lParam);
-}
-
-void WelcomePage::CreateControls() {
-    const HDC dc = GetDC(m_hWndPage);
-    m_hFont = CreateWizardFont(dc, 8, FW_NORMAL, "Tahoma");
-    ReleaseDC(m_hWndPage, dc);
-
+LRESULT WelcomePage::OnCreate() {
     m_hWndScan =
         CreateChoice("扫描注册表", WS_CHILD | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 60);
     m_hWndRestore = CreateChoice("恢复注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 90);
     m_hWndManage = CreateChoice("管理注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 120);
     SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+    return 0;
 }
 
 HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {
     HWND button = CreateWindowExA(0, "BUTTON", caption, style, 446, y, 200, 20, m_hWndPage, nullptr,
                                   g_hInstance, nullptr);
-    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont.Get()), FALSE);
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(TheLook().textFont.Get()), FALSE);
     return button;
 }
 
-HBRUSH WelcomePage::OnCtlColor(HDC dc, HWND) {
-    const HBRUSH brush = PanelBrush();
-    SetTextColor(dc, RGB(0, 0, 0));
+LRESULT WelcomePage::OnCtlColorStatic(HDC dc, HWND) {
+    SetTextColor(dc, kBlack);
     SetBkColor(dc, kPanelColour);
-    return brush;
+    return reinterpret_cast<LRESULT>(AsBrush(TheLook().panelBrush));
 }
 
-void WelcomePage::Paint(HDC dc) {
+void WelcomePage::Paint(HDC dc, const RECT&) {
+    const Look& look = TheLook();
     FillRect(dc, &kWhiteArea, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    {
-        IconHandle icon(
-            static_cast<HICON>(LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
-                                          IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR)));
-        DrawIconEx(dc, 20, 20, icon.Get(), 48, 48, 0, nullptr, DI_NORMAL);
-    }
+    DrawIconEx(dc, 20, 20, look.bigIcon.Get(), 48, 48, 0, nullptr, DI_NORMAL);
 
-    SelectedObject font(dc, m_hFont.Get());
+    SelectedObject font(dc, look.textFont.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     RECT intro = kIntroArea;
@@ -75,14 +52,10 @@ void WelcomePage::Paint(HDC dc) {
     RECT prompt = kPromptArea;
     DrawTextA(dc, "请选择一个选项或点击“继续”。", -1, &prompt, DT_SINGLELINE);
 
-    {
-        GdiObject panel(CreateSolidBrush(kPanelColour));
-        FillRect(dc, &kPanelArea, static_cast<HBRUSH>(panel.Get()));
-    }
+    FillRect(dc, &kPanelArea, AsBrush(look.panelBrush));
     RECT question = kPanelArea;
     InflateRect(&question, -20, -20);
-    GdiObject bold = CreateWizardFont(dc, 10, FW_BOLD, "Tahoma");
-    SelectedObject boldSelected(dc, bold.Get());
+    SelectedObject boldSelected(dc, look.questionFont.Get());
     DrawTextA(dc, "你希望做什么？", -1, &question, DT_WORDBREAK | DT_BOTTOM);
 }
 

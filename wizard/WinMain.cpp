@@ -1,4 +1,4 @@
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 #include "wizard/WizardFrame.h"
 
 #include <commctrl.h>
@@ -8,12 +8,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     InitCommonControls();
     // No critical-error boxes (a drive without a medium): the call fails instead.
     SetErrorMode(SEM_FAILCRITICALERRORS);
+    // An exception that finds no handler need not unwind the stack; this one makes sure
+    // the frame's destructor stops a running scan before the program ends.
     try {
         WizardFrame frame;
         frame.Create();
         frame.Run();
     } catch (...) {
-        // Caught only so that the frame is destroyed on the way out; it still ends the program.
         throw;
     }
     return 0;

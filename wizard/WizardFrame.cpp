@@ -1,18 +1,25 @@
 #include "wizard/WizardFrame.h"
 
-#include "controls/DoubleBufferedPaint.h"
+#include "controls/Look.h"
 #include "engine/FatalAssert.h"
 #include "engine/GbkText.h"
 #include "resources/ResourceIds.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <shellapi.h>
-#include <windowsx.h>
 
 namespace {
 
 const char kClassName[] = "wizard_frame_class";
-const DWORD kStyle = 0x06CA0000; // clip siblings and children, caption, system menu, minimize
+const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Command 0 disables the button.
+void SetButton(Button& button, const char* caption, int32_t commandId) {
+    if (commandId)
+        button.Enable(caption, commandId);
+    else
+        button.Disable(caption);
+}
 
 bool Checked(HWND radio) {
     return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -24,8 +31,7 @@ INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
 }
 
 // One band of artwork across the whole width.
-void CopyBand(HDC dc, HDC source, int bitmapId, int top, int height) {
-    GdiObject bitmap(LoadBitmapA(g_hInstance, MAKEINTRESOURCEA(bitmapId)));
+void CopyBand(HDC dc, HDC source, const GdiObject& bitmap, int top, int height) {
     SelectedObject selected(source, bitmap.Get());
     BitBlt(dc, 0, top, WizardFrame::kClientWidth, height, source, 0, 0, SRCCOPY);
 }
@@ -54,16 +60,8 @@ WizardFrame::~WizardFrame() {
 }
 
 void WizardFrame::Create() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = g_hInstance;
-    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    RegisterClassA(&wc);
-    m_hWndWizard = CreateWindowExA(0, kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, 0, 0, nullptr, nullptr, g_hInstance, this);
-    VELK_ASSERT(m_hWndWizard, "WizardFrame");
+    CreateObjectWindow(kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                       nullptr, LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
     Centre();
 
     m_BackButton.Create(m_hWndWizard, 293, 459);
@@ -73,11 +71,6 @@ void WizardFrame::Create() {
     m_ProgressPage.Create(m_hWndWizard);
     m_ResultPage.Create(m_hWndWizard);
     m_BackupFilePage.Create(m_hWndWizard);
-
-    m_strBack = "< 后退";
-    m_strNext = "继续 >";
-    m_strCancel = "取消";
-    m_strFix = "修复";
     m_hWndWait = nullptr;
 }
 
@@ -110,49 +103,53 @@ void WizardFrame::SetTitle(const std::string& title) {
     InvalidateRect(m_hWndWizard, nullptr, FALSE);
 }
 
-void WizardFrame::ShowWelcomePage() {
-    SetTitle("欢迎使用 Velk Tidewell");
-    m_BackButton.Disable(m_strBack);
-    m_NextButton.Enable(m_strNext, ID_WELCOME_CONTINUE);
-    m_CancelButton.Enable(m_strCancel, ID_EXIT);
-    ShowWindow(m_WelcomePage.m_hWndPage, SW_SHOW);
+void WizardFrame::ShowStep(Step step) {
+    // The buttons' command identifiers, 0 for a disabled button, are the wizard's state.
+    struct Row {
+        const char* title;
+        int32_t back;
+        int32_t next;
+        const char* nextCaption;
+        int32_t cancel;
+    };
+    static const Row kSteps[] = {
+        {"欢迎使用 Velk Tidewell", 0, ID_WELCOME_CONTINUE, "继续 >", ID_EXIT},
+        {"处理", 0, 0, "继续 >", ID_SCAN_STOP},
+        {"扫描结果", ID_RESULTS_BACK, ID_RESULTS_FIX, "修复", ID_EXIT},
+        {"选择备份文件", ID_BACKUPS_BACK, ID_BACKUPS_CONTINUE, "继续 >", ID_EXIT},
+        {"选择恢复记录", ID_RECORDS_BACK, ID_RECORDS_RESTORE, "继续 >", ID_EXIT},
+    };
+    const Row& row = kSteps[static_cast<int>(step)];
+    SetTitle(row.title);
+    SetButton(m_BackButton, "< 后退", row.back);
+    SetButton(m_NextButton, row.nextCaption, row.next);
+    SetButton(m_CancelButton, "取消", row.cancel);
+
+    velk::WizardPage* page = &m_WelcomePage;
+    switch (step) {
+    case Step::Welcome:
+        break;
+    case Step::Scan:
+        m_ProgressPage.PrepareScan();
+        page = &m_ProgressPage;
+        break;
+    case Step::Results:
+    case Step::Records:
+        m_ResultPage.SetItems(m_Items);
+        page = &m_ResultPage;
+        break;
+    case Step::Backups:
+        m_BackupFilePage.Fill();
+        page = &m_BackupFilePage;
+        break;
+    }
+    ShowWindow(page->m_hWndPage, SW_SHOW);
+    if (step == Step::Scan) m_ProgressPage.StartScan();
 }
 
-void WizardFrame::ShowProgressPage() {
-    SetTitle("处理");
-    m_BackButton.Disable(m_strBack);
-    m_NextButton.Disable(m_strNext);
-    m_CancelButton.Enable(m_strCancel, ID_SCAN_STOP);
-    m_ProgressPage.PrepareScan();
-    ShowWindow(m_ProgressPage.m_hWndPage, SW_SHOW);
-    m_ProgressPage.StartScan();
-}
-
-void WizardFrame::ShowScanResults() {
-    SetTitle("扫描结果");
-    m_BackButton.Enable(m_strBack, ID_RESULTS_BACK);
-    m_NextButton.Enable(m_strFix, ID_RESULTS_FIX);
-    m_CancelButton.Enable(m_strCancel, ID_EXIT);
-    m_ResultPage.SetItems(m_Items);
-    ShowWindow(m_ResultPage.m_hWndPage, SW_SHOW);
-}
-
-void WizardFrame::ShowBackupFiles() {
-    SetTitle("选择备份文件");
-    m_BackButton.Enable(m_strBack, ID_BACKUPS_BACK);
-    m_NextButton.Enable(m_strNext, ID_BACKUPS_CONTINUE);
-    m_CancelButton.Enable(m_strCancel, ID_EXIT);
-    m_BackupFilePage.Fill();
-    ShowWindow(m_BackupFilePage.m_hWndPage, SW_SHOW);
-}
-
-void WizardFrame::ShowRestoreRecords() {
-    SetTitle("选择恢复记录");
-    m_BackButton.Enable(m_strBack, ID_RECORDS_BACK);
-    m_NextButton.Enable(m_strNext, ID_RECORDS_RESTORE);
-    m_CancelButton.Enable(m_strCancel, ID_EXIT);
-    m_ResultPage.SetItems(m_Items);
-    ShowWindow(m_ResultPage.m_hWndPage, SW_SHOW);
+void WizardFrame::Leave(const velk::WizardPage& page, Step next) {
+    ShowWindow(page.m_hWndPage, SW_HIDE);
+    ShowStep(next);
 }
 
 void WizardFrame::ShowWaitDialog() {
@@ -198,14 +195,8 @@ void WizardFrame::Fix() {
     m_Repairer.UntickLiveItems(stale, m_JobEnumerator);
     const bool ok = m_Repairer.DeleteSelectedItems(stale);
     HideWaitDialog();
-    if (ok)
-        MessageBoxA(m_hWndWizard, "所有操作已成功完成。", "完成", MB_OK | MB_ICONINFORMATION);
-    else
-        MessageBoxA(m_hWndWizard,
-                    "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。",
-                    "警告", MB_OK | MB_ICONWARNING);
-    ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
-    ShowWelcomePage();
+    Finish(ok, "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。", "警告",
+           MB_ICONWARNING);
 }
 
 void WizardFrame::Restore() {
@@ -225,15 +216,18 @@ void WizardFrame::Restore() {
                     m_BackupManager.RestoreItems(file.Get(), m_Items);
     file.Reset();
     HideWaitDialog();
+    Finish(ok, "当恢复备份文件时将存在一些问题。", "错误", MB_ICONERROR);
+}
+
+void WizardFrame::Finish(bool ok, const char* problem, const char* caption, UINT icon) {
     if (ok)
         MessageBoxA(m_hWndWizard, "所有操作已成功完成。", "完成", MB_OK | MB_ICONINFORMATION);
     else
-        MessageBoxA(m_hWndWizard, "当恢复备份文件时将存在一些问题。", "错误", MB_OK | MB_ICONERROR);
-    ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
-    ShowWelcomePage();
+        MessageBoxA(m_hWndWizard, problem, caption, MB_OK | icon);
+    Leave(m_ResultPage, Step::Welcome);
 }
 
-void WizardFrame::OnCommand(int32_t id) {
+LRESULT WizardFrame::OnCommand(int32_t id) {
     switch (id) {
     case ID_WELCOME_CONTINUE:
         if (Checked(m_WelcomePage.m_hWndManage)) {
@@ -243,27 +237,21 @@ void WizardFrame::OnCommand(int32_t id) {
                 ShellExecuteA(m_hWndWizard, "explore", folder.c_str(), nullptr, nullptr, SW_SHOW);
             break;
         }
-        ShowWindow(m_WelcomePage.m_hWndPage, SW_HIDE);
-        if (Checked(m_WelcomePage.m_hWndRestore))
-            ShowBackupFiles();
-        else
-            ShowProgressPage();
+        Leave(m_WelcomePage, Checked(m_WelcomePage.m_hWndRestore) ? Step::Backups : Step::Scan);
         break;
     case ID_SCAN_STOP:
         // The page stays until the worker notices and reports 1012.
         m_ProgressPage.m_Status.stopRequested = true;
         break;
     case ID_RESULTS_BACK:
-        ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
-        ShowWelcomePage();
+        Leave(m_ResultPage, Step::Welcome);
         break;
     case ID_RESULTS_FIX:
         Fix();
         break;
     case ID_BACKUPS_BACK:
         m_BackupFilePage.Clear();
-        ShowWindow(m_BackupFilePage.m_hWndPage, SW_HIDE);
-        ShowWelcomePage();
+        Leave(m_BackupFilePage, Step::Welcome);
         break;
     case ID_BACKUPS_CONTINUE:
         // The name stays with the page for the restore.
@@ -272,12 +260,10 @@ void WizardFrame::OnCommand(int32_t id) {
         m_Items.clear();
         m_BackupManager.ReadBackup(m_BackupFilePage.m_strFileName, m_Items);
         m_BackupFilePage.Clear();
-        ShowWindow(m_BackupFilePage.m_hWndPage, SW_HIDE);
-        ShowRestoreRecords();
+        Leave(m_BackupFilePage, Step::Records);
         break;
     case ID_RECORDS_BACK:
-        ShowWindow(m_ResultPage.m_hWndPage, SW_HIDE);
-        ShowBackupFiles();
+        Leave(m_ResultPage, Step::Backups);
         break;
     case ID_RECORDS_RESTORE:
         Restore();
@@ -287,21 +273,19 @@ void WizardFrame::OnCommand(int32_t id) {
         ShowWindow(m_ProgressPage.m_hWndPage, SW_HIDE);
         m_ProgressPage.StopTimer();
         m_Items = m_ProgressPage.m_FoundItems;
-        ShowScanResults();
+        ShowStep(Step::Results);
         break;
     case ID_SCAN_STOPPED:
         m_ProgressPage.StopTimer();
-        ShowWindow(m_ProgressPage.m_hWndPage, SW_HIDE);
-        ShowWelcomePage();
+        Leave(m_ProgressPage, Step::Welcome);
         break;
     case ID_EXIT:
         if (MessageBoxA(m_hWndWizard, "你希望退出吗？", "询问", MB_YESNO | MB_ICONQUESTION) ==
             IDYES)
             DestroyWindow(m_hWndWizard);
         break;
-    default:
-        break;
     }
+    return 0;
 }
 
 void WizardFrame::OpenHelp() {
@@ -317,7 +301,7 @@ void WizardFrame::OpenHelp() {
     ShellExecuteA(m_hWndWizard, "OPEN", path.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-void WizardFrame::ShowCursorShape() {
+LRESULT WizardFrame::OnSetCursor(HWND, int) {
     POINT cursor = {};
     GetCursorPos(&cursor);
     ScreenToClient(m_hWndWizard, &cursor);
@@ -325,53 +309,34 @@ void WizardFrame::ShowCursorShape() {
         SetCursor(LoadCursorA(g_hInstance, MAKEINTRESOURCEA(IDC_HAND_CURSOR)));
     else
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    return 0;
 }
 
-void WizardFrame::Paint(HWND hwnd) {
-    velk::DoubleBufferedPaint paint(hwnd, kClientWidth, kClientHeight);
-    const HDC dc = paint.Dc();
+LRESULT WizardFrame::OnLButtonDown(POINT at) {
+    if (PtInRect(&kHelpRect, at)) OpenHelp();
+    return 0;
+}
+
+LRESULT WizardFrame::OnDestroy() {
+    // A scan still running has nothing left to report to: let it stop soon.
+    m_ProgressPage.m_Status.stopRequested = true;
+    PostQuitMessage(0);
+    return 0;
+}
+
+void WizardFrame::Paint(HDC dc, const RECT& area) {
+    const velk::Look& look = velk::TheLook();
     MemoryDc source(CreateCompatibleDC(dc));
-    CopyBand(dc, source.Get(), IDB_HEADER, 0, kHeaderHeight);
+    CopyBand(dc, source.Get(), look.header, 0, kHeaderHeight);
 
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, velk::kWhite);
     {
-        GdiObject font = velk::CreateWizardFont(dc, 18, FW_BOLD, "Garamond");
-        SelectedObject selected(dc, font.Get());
+        SelectedObject selected(dc, look.titleFont.Get());
         RECT title = kTitleRect;
         DrawTextA(dc, m_strTitle.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER);
     }
 
-    CopyBand(dc, source.Get(), IDB_FOOTER, kFooterTop, kClientHeight - kFooterTop);
+    CopyBand(dc, source.Get(), look.footer, kFooterTop, area.bottom - kFooterTop);
     // The page area stays undrawn: WS_CLIPCHILDREN keeps the page and buttons intact.
-}
-
-LRESULT CALLBACK WizardFrame::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    WizardFrame* frame = m_Singleton;
-    if (!frame) return DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT:
-        frame->Paint(hwnd);
-        return 0;
-    case WM_SETCURSOR:
-        frame->ShowCursorShape();
-        return 0;
-    case WM_COMMAND:
-        frame->OnCommand(LOWORD(wParam));
-        return 0;
-    case WM_LBUTTONDOWN: {
-        const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (PtInRect(&kHelpRect, point)) frame->OpenHelp();
-        return 1;
-    }
-    case WM_DESTROY:
-        // A scan still running has nothing left to report to: let it stop soon.
-        frame->m_ProgressPage.m_Status.stopRequested = true;
-        PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        if (frame->m_hWndWizard == hwnd) frame->m_hWndWizard = nullptr;
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 #include "controls/Button.h"
 #include "controls/ProgressPage.h"
 #include "controls/ResultPage.h"
+#include "controls/WindowClass.h"
 #include "engine/JobEnumerator.h"
 #include "engine/ProblemItem.h"
 #include "engine/RegistryRepairer.h"
@@ -33,7 +34,7 @@ enum WizardCommand : int32_t {
     ID_EXIT = 1200,
 };
 
-class WizardFrame {
+class WizardFrame : public velk::ObjectWindow {
 public:
     static constexpr int kClientWidth = 690;
     static constexpr int kClientHeight = 496;
@@ -46,20 +47,19 @@ public:
     WizardFrame();
     // A scan still running is stopped and has ended before the members go.
     ~WizardFrame();
-    WizardFrame(const WizardFrame&) = delete;
-    WizardFrame& operator=(const WizardFrame&) = delete;
 
     // The main window, centred with a 690 x 496 client area, its buttons and pages; hidden.
     void Create();
     // The welcome page and the window, then the message loop until WM_QUIT.
     int Run();
 
-    void OnCommand(int32_t id);
-    void ShowWelcomePage();
-    void ShowProgressPage();
-    void ShowScanResults();
-    void ShowBackupFiles();
-    void ShowRestoreRecords();
+    // The steps of the wizard, each with its title, buttons and page.
+    enum class Step { Welcome, Scan, Results, Backups, Records };
+    void ShowStep(Step step);
+    void ShowWelcomePage() { ShowStep(Step::Welcome); }
+    void ShowScanResults() { ShowStep(Step::Results); }
+    void ShowBackupFiles() { ShowStep(Step::Backups); }
+    void ShowRestoreRecords() { ShowStep(Step::Records); }
     // Backs the list up if the user wants, then removes the ticked items.
     void Fix();
     // Writes the ticked records back from the backup chosen last.
@@ -79,10 +79,6 @@ public:
     Button m_BackButton;
     Button m_NextButton;
     Button m_CancelButton;
-    std::string m_strBack;
-    std::string m_strNext;
-    std::string m_strCancel;
-    std::string m_strFix;
     velk::WelcomePage m_WelcomePage;
     velk::ProgressPage m_ProgressPage;
     velk::BackupFilePage m_BackupFilePage;
@@ -95,8 +91,15 @@ public:
 
 private:
     static HWND NoFrameYet();
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint(HWND hwnd);
-    void ShowCursorShape();
+    // Hides the page of the step left and shows the next one.
+    void Leave(const velk::WizardPage& page, Step next);
+    // The box saying how a fix or a restore went, then the welcome page.
+    void Finish(bool ok, const char* problem, const char* caption, UINT icon);
+    HWND& HandleSlot() override { return m_hWndWizard; }
+    LRESULT OnCommand(int32_t id) override;
+    LRESULT OnSetCursor(HWND under, int hitTest) override;
+    LRESULT OnLButtonDown(POINT at) override;
+    LRESULT OnDestroy() override;
+    void Paint(HDC dc, const RECT& area) override;
     void Centre();
 };

@@ -1,38 +1,29 @@
-// Base of every page: a hidden 690 x 396 child of the main window, painted off screen,
-// whose messages reach the three operations below.
+// Base of every page: a hidden 690 x 396 child of the main window, painted off screen.
 #pragma once
+
+#include "controls/WindowClass.h"
 
 #include <windows.h>
 
 namespace velk {
 
-class WizardPage {
+class WizardPage : public ObjectWindow {
 public:
     static constexpr int kTop = 59;
     static constexpr int kWidth = 690;
     static constexpr int kHeight = 396;
 
-    WizardPage() = default;
-    // Pages are members of the frame and are never deleted through this base.
-    ~WizardPage() = default;
-    WizardPage(const WizardPage&) = delete;
-    WizardPage& operator=(const WizardPage&) = delete;
-
     // The page's controls exist when this returns: pages make them on WM_CREATE.
     void Create(HWND parent);
 
-    // Colours of a static, radio button or check box on the page.
-    virtual HBRUSH OnCtlColor(HDC dc, HWND control);
-    // Draws into the off-screen image; whatever no child covers must be painted.
-    virtual void Paint(HDC dc);
-    // True when the page handled the message.
-    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
     HWND m_hWndPage = nullptr;
 
+protected:
+    // Black on white for a static, radio button or check box on the page.
+    LRESULT OnCtlColorStatic(HDC dc, HWND control) override;
+
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnPaintMessage();
+    HWND& HandleSlot() override { return m_hWndPage; }
 };
 
 } // namespace velk

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/Handles.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <gtest/gtest.h>
 

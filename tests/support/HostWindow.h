@@ -3,7 +3,7 @@
 #pragma once
 
 #include "controls/WindowClass.h"
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 #include <functional>
 #include <vector>

@@ -1,3 +1,3 @@
-#include "wizard/Instance.h"
+#include "engine/Instance.h"
 
 HINSTANCE g_hInstance = nullptr;
