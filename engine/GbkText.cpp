@@ -12,7 +12,8 @@ constexpr UINT kGbk = 936;
 
 // Just past the character at i. By length, not by a zero byte: a std::string may hold one.
 size_t NextChar(const char* text, size_t i, size_t length) {
-    return i + (IsGbkLeadByte(text[i]) && i + 1 < length ? 2 : 1);
+    const bool lead = IsDBCSLeadByteEx(kGbk, static_cast<BYTE>(text[i]));
+    return i + (lead && i + 1 < length ? 2 : 1);
 }
 
 size_t LastBackslashOf(const char* text, size_t length) {
@@ -40,10 +41,6 @@ const char* FindNoCase(const char* text, const char* needle) {
 }
 
 } // namespace
-
-bool IsGbkLeadByte(char c) {
-    return IsDBCSLeadByteEx(kGbk, static_cast<BYTE>(c));
-}
 
 size_t LastBackslash(const std::string& path) {
     return LastBackslashOf(path.data(), path.size());

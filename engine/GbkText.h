@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <string>
 
-bool IsGbkLeadByte(char c);
-
 // The byte offset of the last backslash character; npos when there is none.
 size_t LastBackslash(const std::string& path);
 bool EndsWithBackslash(const char* text);
