@@ -40,24 +40,6 @@ inline Image CaptureWindow(HWND window, const RECT& area) {
     return image;
 }
 
-// The client area, repainted first.
-inline Image CaptureClient(HWND window) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT area;
-    GetClientRect(window, &area);
-    return CaptureWindow(window, area);
-}
-
-inline Image Crop(const Image& image, const RECT& area) {
-    Image part;
-    part.width = area.right - area.left;
-    part.height = area.bottom - area.top;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            part.pixels.push_back(image.At(x, y));
-    return part;
-}
-
 // Writes <test program's folder>\screenshots\<name>.png; answers its path, empty on failure.
 inline std::string SaveScreenshot(const Image& image, const char* name) {
     auto put32 = [](std::string& out, uint32_t v) {
