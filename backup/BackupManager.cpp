@@ -49,35 +49,15 @@ bool WriteCheckedNode(ByteSource& payload, HKEY parent) {
     return WalkKeyNode(payload, &writer) && writer.failures == 0;
 }
 
-// The key the last value was restored into, kept open for the next value of the same
-// key: a backup lists the values of one key together.
-class ValueTarget {
-public:
-    HKEY Reach(uint32_t root, const std::string& path) {
-        if (!m_key || root != m_root || path != m_path) {
-            m_key.Reset();
-            if (!m_key.Create(root, path.c_str(), KEY_WRITE)) return nullptr;
-            m_root = root;
-            m_path = path;
-        }
-        return m_key.Get();
-    }
-
-private:
-    RegKey m_key;
-    uint32_t m_root = 0;
-    std::string m_path;
-};
-
 // The whole block is read before anything is written, the key included.
-bool RestoreValueInto(ByteSource& file, const ProblemItem& item, ValueTarget& target) {
+bool RestoreValueInto(ByteSource& file, const ProblemItem& item, LastKey& target) {
     uint32_t type = 0;
     std::vector<uint8_t> data;
     HKEY key = nullptr;
     return IsKnownRoot(item.rootKey) && item.backupOffset >= 0 &&
            file.Seek(static_cast<uint64_t>(item.backupOffset)) &&
            ReadValueBlock(file, type, data) &&
-           (key = target.Reach(item.rootKey, item.keyPath)) != nullptr &&
+           (key = target.Reach(item.rootKey, item.keyPath, KEY_WRITE, true)) != nullptr &&
            RegSetValueExA(key, item.itemName.c_str(), 0, type, data.data(),
                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
@@ -201,7 +181,7 @@ bool BackupManager::RestoreItems(HANDLE file, const ProblemList& items) const {
     BackupFileReader reader(file);
     if (!reader.Valid()) return false;
     bool allRestored = true;
-    ValueTarget target;
+    LastKey target;
     for (const ProblemItem& item : items) {
         if (!item.selected) continue;
         if (item.kind == kKindValue)
@@ -231,7 +211,7 @@ bool BackupManager::HoldsRecords(HANDLE file, const ProblemList& items) const {
 }
 
 bool BackupManager::RestoreValue(ByteSource& file, const ProblemItem& item) const {
-    ValueTarget target;
+    LastKey target;
     return RestoreValueInto(file, item, target);
 }
 

@@ -60,18 +60,14 @@ bool ItemRecordWriter::Write(const ProblemItem& item) {
 
 bool ItemRecordWriter::WriteValue(uint32_t rootKey, const std::string& keyPath,
                                   const std::string& valueName) {
-    if (!m_key || rootKey != m_root || keyPath != m_path) {
-        m_key.Reset();
-        if (!m_key.Open(rootKey, keyPath.c_str(), KEY_READ)) return false;
-        m_root = rootKey;
-        m_path = keyPath;
-    }
+    const HKEY key = m_key.Reach(rootKey, keyPath, KEY_READ, false);
+    if (!key) return false;
     // One query where the buffer is large enough; the size it asks for otherwise.
     if (m_data.empty()) m_data.resize(4096);
     for (;;) {
         DWORD size = static_cast<DWORD>(m_data.size()), type = 0;
         LONG result =
-            RegQueryValueExA(m_key.Get(), valueName.c_str(), nullptr, &type, m_data.data(), &size);
+            RegQueryValueExA(key, valueName.c_str(), nullptr, &type, m_data.data(), &size);
         if (result == ERROR_SUCCESS) return WriteValueData(m_file, type, m_data.data(), size);
         if (result != ERROR_MORE_DATA || size <= m_data.size()) return false;
         m_data.resize(size);

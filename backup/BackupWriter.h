@@ -26,9 +26,7 @@ public:
 
 private:
     ByteSink& m_file;
-    RegKey m_key;
-    uint32_t m_root = 0;
-    std::string m_path;
+    LastKey m_key;
     std::vector<BYTE> m_data;
 };
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <utility>
 
 // The predefined roots are negative 32-bit values; sign extension gives the same
@@ -22,8 +23,7 @@ public:
     ~UniqueHandle() { Reset(); }
     UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
+        if (this != &other) Reset(other.Release());
         return *this;
     }
     UniqueHandle(const UniqueHandle&) = delete;
@@ -39,8 +39,7 @@ public:
         return handle;
     }
     void Reset(Type handle = Traits::Empty()) {
-        if (Valid())
-            Traits::Close(m_handle);
+        if (Valid()) Traits::Close(m_handle);
         m_handle = handle;
     }
     // For out parameters: closes what is held, then hands out the slot.
@@ -90,8 +89,8 @@ struct IconTraits {
     static void Close(Type h) { DestroyIcon(h); }
 };
 
-using FileHandle = UniqueHandle<FileTraits>;   // empty is INVALID_HANDLE_VALUE
-using FindHandle = UniqueHandle<FindTraits>;   // FindFirstFileA's handle
+using FileHandle = UniqueHandle<FileTraits>;     // empty is INVALID_HANDLE_VALUE
+using FindHandle = UniqueHandle<FindTraits>;     // FindFirstFileA's handle
 using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
@@ -124,13 +123,34 @@ public:
     }
 };
 
+// The key last reached, kept open while the next ones name the same key: a backup
+// lists the values of one key together. Null when the key cannot be had.
+class LastKey {
+public:
+    HKEY Reach(uint32_t root, const std::string& path, REGSAM access, bool create) {
+        if (!m_key || root != m_root || path != m_path) {
+            m_key.Reset();
+            if (!(create ? m_key.Create(root, path.c_str(), access)
+                         : m_key.Open(root, path.c_str(), access)))
+                return nullptr;
+            m_root = root;
+            m_path = path;
+        }
+        return m_key.Get();
+    }
+
+private:
+    RegKey m_key;
+    uint32_t m_root = 0;
+    std::string m_path;
+};
+
 // Puts an object into a DC and puts the previous one back on scope exit.
 class SelectedObject {
 public:
     SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(SelectObject(dc, object)) {}
     ~SelectedObject() {
-        if (m_previous)
-            SelectObject(m_dc, m_previous);
+        if (m_previous) SelectObject(m_dc, m_previous);
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
