@@ -4,7 +4,6 @@
 #include "backup/BackupWriter.h"
 #include "engine/GbkText.h"
 #include "engine/Handles.h"
-#include "engine/RegistryRepairer.h"
 
 #include <cstdio>
 
@@ -42,12 +41,6 @@ private:
     HKEY m_parent;
     std::vector<RegKey> m_open;
 };
-
-// The node has been checked whole already.
-bool WriteCheckedNode(ByteSource& payload, HKEY parent) {
-    KeyNodeWriter writer(parent);
-    return WalkKeyNode(payload, &writer) && writer.failures == 0;
-}
 
 // The whole block is read before anything is written, the key included.
 bool RestoreValueInto(ByteSource& file, const ProblemItem& item, LastKey& target) {
@@ -159,10 +152,14 @@ void BackupManager::ListBackups(std::vector<std::string>& names) const {
     } while (FindNextFileA(find.Get(), &found));
 }
 
-bool BackupManager::ReadBackup(const std::string& name, ProblemList& items) const {
+FileHandle BackupManager::OpenBackup(const std::string& name) const {
     std::string path = PathOf(name);
-    if (path.empty()) return false;
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (path.empty()) return FileHandle();
+    return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+bool BackupManager::ReadBackup(const std::string& name, ProblemList& items) const {
+    FileHandle file = OpenBackup(name);
     if (!file) return false;
     BackupFileReader reader(file.Get());
     uint32_t count = 0;
@@ -226,10 +223,10 @@ bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) co
         !parent.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE))
         return false;
     MemorySource node(payload);
-    return WriteCheckedNode(node, parent.Get());
+    return RestoreKeyNode(node, parent.Get());
 }
 
 bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent) const {
-    uint64_t start = payload.Position();
-    return SkipKeyNode(payload) && payload.Seek(start) && WriteCheckedNode(payload, parent);
+    KeyNodeWriter writer(parent);
+    return WalkKeyNode(payload, &writer) && writer.failures == 0;
 }

@@ -4,6 +4,7 @@
 
 #include "backup/BackupRecord.h"
 #include "engine/GbkText.h"
+#include "engine/Handles.h"
 #include "engine/ProblemItem.h"
 
 #include <windows.h>
@@ -26,6 +27,9 @@ public:
     std::string CreateAutomaticBackup(const ProblemList& items) const;
     // Appends the names of the ".backup2" files, in the order the file system gives.
     void ListBackups(std::vector<std::string>& names) const;
+    // A backup of the folder by its bare name, for reading and shared with no one, so
+    // it cannot change while it is open; not valid when it cannot be opened.
+    FileHandle OpenBackup(const std::string& name) const;
     // Appends one ticked item per record read whole; false when the file cannot be opened.
     bool ReadBackup(const std::string& name, ProblemList& items) const;
     // Writes the ticked items back from a backup file opened by the caller. False when
@@ -36,11 +40,10 @@ public:
     bool HoldsRecords(HANDLE file, const ProblemList& items) const;
     bool RestoreValue(ByteSource& file, const ProblemItem& item) const;
     bool RestoreKeyTree(ByteSource& file, const ProblemItem& item) const;
-    // Writes one key node under parent after checking it whole; meant for a node held
-    // in memory, which cannot fail to read once checked.
-    bool RestoreKeyNode(ByteSource& payload, HKEY parent) const;
 
 private:
+    // Writes a key node that has been checked whole, so it cannot fail to read.
+    bool RestoreKeyNode(ByteSource& payload, HKEY parent) const;
     // The whole backup in a new temporary file of the folder, flushed to the disk: its
     // path, or empty with nothing left behind. The ".tmp" name is never listed.
     std::string WriteTemporary(const ProblemList& items) const;

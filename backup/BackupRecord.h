@@ -10,9 +10,6 @@
 #include <string>
 #include <vector>
 
-// The registry nests keys at most this deep; a saved node deeper than that is damage.
-constexpr int kMaxKeyDepth = 512;
-
 class ByteSink {
 public:
     virtual ~ByteSink() = default;

@@ -1,7 +1,6 @@
 #include "backup/BackupWriter.h"
 
 #include "engine/Handles.h"
-#include "engine/RegistryRepairer.h"
 
 #include <algorithm>
 #include <vector>

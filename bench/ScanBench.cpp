@@ -165,7 +165,7 @@ size_t g_items = 0;
 void Scan(const JobEnumerator& jobs) {
     ScanStatus status;
     ProblemList items;
-    for (velk::Job* job : jobs) {
+    for (const auto& job : jobs) {
         status.problemCount = 0;
         job->Scan(&status, &items);
     }

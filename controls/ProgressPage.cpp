@@ -101,8 +101,8 @@ void ProgressPage::PrepareScan() {
     m_nJobsDone = 0;
     m_FoundItems.clear();
     m_JobRows.clear();
-    for (Job* job : *JobEnumerator::mSingleton)
-        m_JobRows.emplace_back(job);
+    for (const auto& job : *JobEnumerator::mSingleton)
+        m_JobRows.emplace_back(job.get());
 
     const int rows = static_cast<int>(m_JobRows.size());
     SendMessageA(m_hWndProgress, PBM_SETRANGE, 0, MAKELPARAM(0, rows));

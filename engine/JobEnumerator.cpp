@@ -16,32 +16,30 @@ JobEnumerator::JobEnumerator() {
     VELK_ASSERT(mSingleton == 0, "JobEnumerator");
     mSingleton = this;
 
-    velk::Job* root = new velk::EmptyJob;
+    auto root = std::make_unique<velk::EmptyJob>();
     root->name = "我的电脑";
     root->description = "扫描你计算机中注册表所有部分。";
-    m_jobs = {root,
-              new velk::RegistryIntegrityJob,
-              new velk::CustomControlsJob,
-              new velk::SoftwareLocationsJob,
-              new velk::WindowsFontsJob,
-              new velk::HelpresJob,
-              new velk::SharedProgsJob,
-              new velk::StartupProgsJob,
-              new velk::AddRemProgsJob};
+    m_jobs.push_back(std::move(root));
+    m_jobs.push_back(std::make_unique<velk::RegistryIntegrityJob>());
+    m_jobs.push_back(std::make_unique<velk::CustomControlsJob>());
+    m_jobs.push_back(std::make_unique<velk::SoftwareLocationsJob>());
+    m_jobs.push_back(std::make_unique<velk::WindowsFontsJob>());
+    m_jobs.push_back(std::make_unique<velk::HelpresJob>());
+    m_jobs.push_back(std::make_unique<velk::SharedProgsJob>());
+    m_jobs.push_back(std::make_unique<velk::StartupProgsJob>());
+    m_jobs.push_back(std::make_unique<velk::AddRemProgsJob>());
     for (size_t i = 0; i < m_jobs.size(); ++i)
         m_jobs[i]->jobId = static_cast<int32_t>(i);
 }
 
 JobEnumerator::~JobEnumerator() {
-    for (velk::Job* job : m_jobs)
-        delete job;
     VELK_ASSERT(mSingleton == this, "JobEnumerator");
     mSingleton = nullptr;
 }
 
 velk::Job* JobEnumerator::FindJob(int32_t jobId) const {
-    for (velk::Job* job : m_jobs)
+    for (const auto& job : m_jobs)
         if (job->jobId == jobId)
-            return job;
+            return job.get();
     return nullptr;
 }

@@ -3,6 +3,7 @@
 #include "engine/Job.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The one ordered list of jobs; position equals jobId.
@@ -13,7 +14,7 @@ public:
     JobEnumerator(const JobEnumerator&) = delete;
     JobEnumerator& operator=(const JobEnumerator&) = delete;
 
-    using const_iterator = std::vector<velk::Job*>::const_iterator;
+    using const_iterator = std::vector<std::unique_ptr<velk::Job>>::const_iterator;
     const_iterator begin() const { return m_jobs.begin(); }
     const_iterator end() const { return m_jobs.end(); }
     size_t size() const { return m_jobs.size(); }
@@ -23,5 +24,5 @@ public:
     static JobEnumerator* mSingleton;
 
 private:
-    std::vector<velk::Job*> m_jobs;
+    std::vector<std::unique_ptr<velk::Job>> m_jobs;
 };

@@ -12,6 +12,15 @@ constexpr uint32_t kRootClassesRoot = 0x80000000u;
 constexpr uint32_t kRootCurrentUser = 0x80000001u;
 constexpr uint32_t kRootLocalMachine = 0x80000002u;
 
+// Only the three predefined roots name a key; any other number would reach whatever
+// handle happens to have that value.
+constexpr bool IsKnownRoot(uint32_t root) {
+    return root == kRootClassesRoot || root == kRootCurrentUser || root == kRootLocalMachine;
+}
+
+// The registry nests keys no deeper; a walk deeper than that follows a loop or damage.
+constexpr int kMaxKeyDepth = 512;
+
 constexpr int32_t kKindValue = 0;
 constexpr int32_t kKindKey = 1;
 

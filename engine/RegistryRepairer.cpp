@@ -9,19 +9,12 @@
 #include <vector>
 
 namespace {
-// The registry nests no deeper; a link that loops would.
-constexpr int kMaxDepth = 512;
-
 // What names an entry in the registry; texts hold no zero bytes.
 std::string EntryOf(const ProblemItem& item) {
     return std::to_string(item.kind) + '\0' + std::to_string(item.rootKey) + '\0' + item.keyPath +
            '\0' + item.itemName;
 }
 } // namespace
-
-bool IsKnownRoot(uint32_t root) {
-    return root == kRootClassesRoot || root == kRootCurrentUser || root == kRootLocalMachine;
-}
 
 void RegistryRepairer::UntickLiveItems(ProblemList& items, const JobEnumerator& jobs) const {
     std::map<int32_t, std::set<std::string>> staleByJob;
@@ -69,7 +62,7 @@ bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name) const {
 }
 
 bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name, int depth) const {
-    if (depth > kMaxDepth) return false;
+    if (depth > kMaxKeyDepth) return false;
     {
         RegKey key;
         DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0;

@@ -10,10 +10,6 @@
 
 constexpr REGSAM kRepairAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
 
-// Only the three predefined roots name a key; any other number would reach whatever
-// handle happens to have that value.
-bool IsKnownRoot(uint32_t root);
-
 class RegistryRepairer {
 public:
     // Every ticked item, in list order; a failed item never stops the walk. True when

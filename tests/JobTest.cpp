@@ -198,8 +198,8 @@ TEST(JobEnumeratorDeathTest, FindsJobsByPositionOnlyAndIsOneAtATime) {
     { JobEnumerator first; }
     JobEnumerator jobs; // a new one may follow a destroyed one, not a living one
     int32_t position = 0;
-    for (velk::Job* job : jobs)
-        EXPECT_EQ(jobs.FindJob(position++), job);
+    for (const auto& job : jobs)
+        EXPECT_EQ(jobs.FindJob(position++), job.get());
     EXPECT_TRUE(jobs.FindJob(position) == nullptr && jobs.FindJob(-1) == nullptr);
     EXPECT_DEATH({ JobEnumerator second; }, "mSingleton == 0");
 }

@@ -67,7 +67,7 @@ ProblemList ScanHere() {
     JobEnumerator jobs;
     ScanStatus status;
     ProblemList items;
-    for (velk::Job* job : jobs)
+    for (const auto& job : jobs)
         job->Scan(&status, &items);
     return items;
 }

@@ -27,7 +27,7 @@ int main() {
     JobEnumerator jobs;
     ScanStatus status;
     ProblemList items;
-    for (velk::Job* job : jobs) {
+    for (const auto& job : jobs) {
         size_t first = items.size();
         status.problemCount = 0;
         job->Scan(&status, &items);

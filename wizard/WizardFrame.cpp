@@ -203,12 +203,7 @@ void WizardFrame::Restore() {
     if (MessageBoxA(m_hWndWizard, "你真的希望恢复吗？", "询问", MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     ShowWaitDialog();
-    // Without a folder the bare name would name a file of the working folder.
-    const std::string folder = m_BackupManager.GetBackupFolder();
-    FileHandle file;
-    if (!folder.empty())
-        file.Reset(CreateFileA((folder + m_BackupFilePage.m_strFileName).c_str(), GENERIC_READ, 0,
-                               nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file = m_BackupManager.OpenBackup(m_BackupFilePage.m_strFileName);
     // A file that is gone, held by another program or no longer the one read writes
     // nothing; held open without sharing, it cannot change after the check. A file
     // that gave no records restored nothing.
@@ -258,7 +253,10 @@ LRESULT WizardFrame::OnCommand(int32_t id) {
         if (!m_BackupFilePage.GetSelectedFile(m_BackupFilePage.m_strFileName)) break;
         // The result page is hidden: nothing shows the list while it is replaced.
         m_Items.clear();
-        m_BackupManager.ReadBackup(m_BackupFilePage.m_strFileName, m_Items);
+        // An unreadable file shows as an empty list; its name is forgotten, so no file
+        // put there later is restored from.
+        if (!m_BackupManager.ReadBackup(m_BackupFilePage.m_strFileName, m_Items))
+            m_BackupFilePage.m_strFileName.clear();
         m_BackupFilePage.Clear();
         Leave(m_BackupFilePage, Step::Records);
         break;
