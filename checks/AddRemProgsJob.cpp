@@ -20,22 +20,22 @@ AddRemProgsJob::AddRemProgsJob() {
 }
 
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
-    auto testUninstall = [&](const char* subkey, const char* command) {
+    auto testUninstall = [&](const KeyView& view, const char* subkey, const char* command) {
         if (!CommandLineTargetMissing(command)) return;
         Report(status, items,
-               {kRootLocalMachine, kUninstallKey, subkey, kInvalidEntry, kUninstallKey,
+               {kRootLocalMachine, view.path.c_str(), subkey, kInvalidEntry, view.path,
                 std::string(subkey) + " = " + command, kKindKey});
     };
-    WalkSubkeys({kRootLocalMachine, kUninstallKey, nullptr, "UninstallString", status},
+    WalkSubkeys(kRootLocalMachine, kUninstallKey, {nullptr, L"UninstallString", status},
                 testUninstall);
 
     if (status->stopRequested) return;
 
     DriveTypeCache drives;
-    auto testFolder = [&](const char* folder, const char*) {
+    auto testFolder = [&](const KeyView& view, const char* folder, const char*) {
         if (!IsMissingFixedPath(folder, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, kFoldersKey, folder, kInvalidEntry, kFoldersKey, folder,
+               {kRootLocalMachine, view.path.c_str(), folder, kInvalidEntry, view.path, folder,
                 kKindValue});
     };
     WalkValues(kRootLocalMachine, kFoldersKey, ValueRead::NameOnly, testFolder);

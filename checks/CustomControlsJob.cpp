@@ -8,7 +8,7 @@ namespace velk {
 
 namespace {
 const char kClassesKey[] = "CLSID";
-const char kServerFormat[] = "CLSID\\%s\\InprocServer32";
+const char kServerFormat[] = "%s\\InprocServer32";
 } // namespace
 
 CustomControlsJob::CustomControlsJob() {
@@ -20,16 +20,15 @@ CustomControlsJob::CustomControlsJob() {
 void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char serverKey[kRegTextSize];
-    auto test = [&](const char* classId, const char* server) {
+    auto test = [&](const KeyView& view, const char* classId, const char* server) {
         if (!IsMissingFixedPath(server, drives)) return;
-        // The server key the walk opened, for the location (it fitted there).
         if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
         Report(status, items,
-               {kRootClassesRoot, kClassesKey, classId, "自定义控制器无效。",
-                std::string("HKEY_CLASSES_ROOT\\") + serverKey,
+               {kRootClassesRoot, view.path.c_str(), classId, "自定义控制器无效。",
+                "HKEY_CLASSES_ROOT\\" + view.path + "\\" + serverKey,
                 std::string("(Default) = ") + server, kKindKey});
     };
-    WalkSubkeys({kRootClassesRoot, kClassesKey, kServerFormat, nullptr, status}, test);
+    WalkSubkeys(kRootClassesRoot, kClassesKey, {kServerFormat, nullptr, status}, test);
 }
 
 } // namespace velk

@@ -23,26 +23,23 @@ HelpresJob::HelpresJob() {
 void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char filePath[kRegTextSize];
-    const char* keyPath = nullptr;
 
     // Each value names a help file; its data is the folder the file lies in.
-    auto test = [&](const char* fileName, const char* folder) {
+    auto test = [&](const KeyView& view, const char* fileName, const char* folder) {
         const char* separator = folder[0] && !EndsWithBackslash(folder) ? "\\" : "";
         int length =
             std::snprintf(filePath, sizeof filePath, "%s%s%s", folder, separator, fileName);
         if (length < 0 || static_cast<size_t>(length) >= sizeof filePath) return;
         if (!IsMissingFixedPath(filePath, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, keyPath, fileName,
-                std::string("帮助文件 ") + fileName + " 不存在",
-                std::string("HKEY_LOCAL_MACHINE\\") + keyPath,
+               {kRootLocalMachine, view.path.c_str(), fileName,
+                std::string("帮助文件 ") + fileName + " 不存在", "HKEY_LOCAL_MACHINE\\" + view.path,
                 std::string(fileName) + " = " + folder + separator, kKindValue});
     };
 
     for (const char* pass : {kHelpKey, kHtmlHelpKey}) {
         if (status->stopRequested) return;
-        keyPath = pass;
-        WalkValues(kRootLocalMachine, keyPath, ValueRead::Text, test);
+        WalkValues(kRootLocalMachine, pass, ValueRead::Text, test);
     }
 }
 

@@ -19,12 +19,12 @@ RegistryIntegrityJob::RegistryIntegrityJob() {
 
 void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
-    auto test = [&](const char* folderName, const char* folder) {
+    auto test = [&](const KeyView& view, const char* folderName, const char* folder) {
         if (!IsMissingFixedPath(folder, drives)) return;
         Report(status, items,
-               {kRootCurrentUser, kShellFoldersKey, folderName, "值无效。",
-                std::string("HKEY_CURRENT_USER\\") + kShellFoldersKey,
-                std::string(folderName) + " = " + folder, kKindValue});
+               {kRootCurrentUser, view.path.c_str(), folderName, "值无效。",
+                "HKEY_CURRENT_USER\\" + view.path, std::string(folderName) + " = " + folder,
+                kKindValue});
     };
     WalkValues(kRootCurrentUser, kShellFoldersKey, ValueRead::Text, test);
 }

@@ -2,105 +2,251 @@
 
 #include "engine/Handles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
-// The data of one value and the room to expand it. The ANSI expansion wants one byte
-// beyond the text and its zero, so 2048 bytes of result need 2049 of room.
+// What one value gives: its name and data as stored, the stages of an expansion and
+// the code page 936 forms. Whatever fits 2048 bytes there fits 2048 units here.
 struct ValueBuffers {
-    char data[kRegTextSize];
-    char expanded[kRegTextSize + 1];
+    wchar_t name[kRegTextSize];
+    wchar_t data[kRegTextSize + 1]; // room for a zero the data was stored without
+    wchar_t renamed[kRegTextSize];
+    wchar_t expanded[kRegTextSize];
+    char nameText[kRegTextSize];
+    char text[kRegTextSize];
+};
+constexpr DWORD kDataBytes = kRegTextSize * sizeof(wchar_t);
+
+bool IsStoredText(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The variables that name the program folders depend on the view an entry was written
+// for, not on this build: each is renamed to the view's own where Windows has it.
+struct ProgramFolder {
+    const wchar_t* name;
+    const wchar_t* native;
+    const wchar_t* for32Bit;
+};
+constexpr ProgramFolder kProgramFolders[] = {
+    {L"ProgramFiles", L"ProgramW6432", L"ProgramFiles(x86)"},
+    {L"CommonProgramFiles", L"CommonProgramW6432", L"CommonProgramFiles(x86)"},
 };
 
-// The text a value of this type and size gives, or null when it gives none or it
-// does not fit. size is what the registry call returned: bytes past it are not data.
-const char* TextOf(DWORD type, DWORD size, bool expand, ValueBuffers& buffers) {
-    if (type != REG_SZ && !(type == REG_EXPAND_SZ && expand)) return nullptr;
-    if (size > kRegTextSize) return nullptr;
-    // Data may be stored without its terminating zero.
-    if (!std::memchr(buffers.data, 0, size)) {
-        if (size == kRegTextSize) return nullptr;
-        buffers.data[size] = 0;
+// Pairs the percent signs as the expansion does, left to right.
+bool RenameProgramFolders(const wchar_t* text, bool for32Bit, wchar_t (&out)[kRegTextSize]) {
+    size_t n = 0;
+    auto append = [&](const wchar_t* from, size_t count) {
+        if (n + count >= kRegTextSize) return false;
+        std::wmemcpy(out + n, from, count);
+        n += count;
+        return true;
+    };
+    for (const wchar_t* p = text; *p;) {
+        const wchar_t* close = *p == L'%' ? std::wcschr(p + 1, L'%') : nullptr;
+        if (!close) {
+            if (!append(p++, 1)) return false;
+            continue;
+        }
+        const wchar_t* own = nullptr;
+        for (const ProgramFolder& folder : kProgramFolders) {
+            const wchar_t* name = for32Bit ? folder.for32Bit : folder.native;
+            if (static_cast<size_t>(close - p - 1) == std::wcslen(folder.name) &&
+                _wcsnicmp(p + 1, folder.name, close - p - 1) == 0 &&
+                GetEnvironmentVariableW(name, nullptr, 0) != 0)
+                own = name;
+        }
+        if (own ? !(append(L"%", 1) && append(own, std::wcslen(own)) && append(L"%", 1))
+                : !append(p, close - p + 1))
+            return false;
+        p = close + 1;
     }
-    if (type == REG_SZ) return buffers.data;
+    out[n] = 0;
+    return true;
+}
 
-    // Implementations differ on what they count (characters or bytes) and on the extra
-    // byte; short of room some fill the buffer without a zero or stop a byte early. Only
-    // a zero the call wrote itself within the first 2048 bytes proves that the whole
-    // expansion is there and fits the text buffers everything else uses.
-    std::memset(buffers.expanded, 1, sizeof buffers.expanded);
-    DWORD length =
-        ExpandEnvironmentStringsA(buffers.data, buffers.expanded, sizeof buffers.expanded);
-    if (length == 0 || length > sizeof buffers.expanded ||
-        !std::memchr(buffers.expanded, 0, kRegTextSize))
-        return nullptr;
-    return buffers.expanded;
+// The code page 936 text a value of this type and size gives, or null when it gives
+// none, it does not fit or it has no exact form. size is what the registry returned.
+const char* TextOf(DWORD type, DWORD size, bool expand, bool for32Bit, ValueBuffers& buffers) {
+    if (type != REG_SZ && !(type == REG_EXPAND_SZ && expand)) return nullptr;
+    buffers.data[std::min<DWORD>(size, kDataBytes) / sizeof(wchar_t)] = 0;
+    const wchar_t* text = buffers.data;
+    if (type == REG_EXPAND_SZ) {
+        DWORD length = 0;
+        if (RenameProgramFolders(buffers.data, for32Bit, buffers.renamed))
+            length = ExpandEnvironmentStringsW(buffers.renamed, buffers.expanded, kRegTextSize);
+        if (length == 0 || length > kRegTextSize) return nullptr;
+        text = buffers.expanded;
+    }
+    return ToExactGbk(text, std::wcslen(text), buffers.text, kRegTextSize) ? buffers.text : nullptr;
 }
 
 bool CountOf(HKEY key, bool subkeys, DWORD& count) {
     count = 0;
-    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, subkeys ? &count : nullptr, nullptr,
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, subkeys ? &count : nullptr, nullptr,
                             nullptr, subkeys ? nullptr : &count, nullptr, nullptr, nullptr,
                             nullptr) == ERROR_SUCCESS;
 }
 
+bool TreeReadsExactly(HKEY key, int depth) {
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
+    if (depth > kMaxKeyDepth ||
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
+                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::vector<wchar_t> name(std::max(maxSubkey, maxName) + 1);
+    std::vector<wchar_t> data(maxData / sizeof(wchar_t) + 1);
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD length = static_cast<DWORD>(name.size()), type = REG_NONE,
+              size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        if (RegEnumValueW(key, i, name.data(), &length, nullptr, &type,
+                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
+            !HasExactGbkForm(name.data(), length) ||
+            (IsStoredText(type) && !HasExactGbkForm(data.data(), size / sizeof(wchar_t))))
+            return false;
+    }
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD length = static_cast<DWORD>(name.size());
+        RegKey subkey;
+        if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS ||
+            !HasExactGbkForm(name.data(), length) ||
+            RegOpenKeyExW(key, name.data(), 0, KEY_READ | kPathView, subkey.Put()) !=
+                ERROR_SUCCESS ||
+            !TreeReadsExactly(subkey.Get(), depth + 1))
+            return false;
+    }
+    return true;
+}
+
+// The kernel's own name of an open key, whichever path reached it; empty when unknown.
+std::wstring KernelName(HKEY key) {
+    using QueryKey = LONG(NTAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const QueryKey queryKey = reinterpret_cast<QueryKey>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+    constexpr int kKeyNameInformation = 3;
+    ULONG buffer[1024]; // the name's length in bytes, then the name
+    ULONG size = 0;
+    if (!queryKey || queryKey(key, kKeyNameInformation, buffer, sizeof buffer, &size) != 0 ||
+        buffer[0] > sizeof buffer - sizeof buffer[0])
+        return {};
+    return std::wstring(reinterpret_cast<const wchar_t*>(buffer + 1), buffer[0] / sizeof(wchar_t));
+}
+
+// The literal path of the 32-bit copy of a key 64-bit Windows redirects; empty otherwise.
+std::string PathFor32Bit(uint32_t root, const char* path) {
+    const char kSoftware[] = "SOFTWARE\\";
+    const size_t software = sizeof kSoftware - 1;
+    if (root == kRootClassesRoot) return std::string("Wow6432Node\\") + path;
+    if (root == kRootLocalMachine && _strnicmp(path, kSoftware, software) == 0)
+        return std::string(path, software) + "Wow6432Node\\" + (path + software);
+    return {};
+}
+
 } // namespace
 
-void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit) {
+std::vector<KeyView> KeyViews(uint32_t root, const char* path) {
+    std::vector<KeyView> views;
+    RegKey native, copy;
+    if (native.Open(root, path, KEY_READ)) views.push_back({root, path, false});
+    std::string copyPath = PathFor32Bit(root, path);
+    if (copyPath.empty() || !copy.Open(root, copyPath.c_str(), KEY_READ)) return views;
+    if (native) {
+        // A key shared by both views, or one that cannot be told apart, is read once.
+        const std::wstring name = KernelName(native.Get());
+        if (name.empty() || _wcsicmp(name.c_str(), KernelName(copy.Get()).c_str()) == 0)
+            return views;
+    }
+    views.push_back({root, std::move(copyPath), true});
+    return views;
+}
+
+namespace {
+
+void WalkValuesOf(const KeyView& view, ValueRead mode, EntryVisitor visit) {
     RegKey key;
     DWORD count;
-    if (!key.Open(root, path, KEY_READ) || !CountOf(key.Get(), false, count)) return;
-    char name[kRegTextSize];
+    if (!key.Open(view.root, view.path.c_str(), KEY_READ) || !CountOf(key.Get(), false, count))
+        return;
     ValueBuffers buffers;
     for (DWORD i = 0; i < count; ++i) {
-        DWORD nameLength = kRegTextSize;
-        if (mode == ValueRead::NameOnly) {
-            if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr,
-                              nullptr) == ERROR_SUCCESS)
-                visit(name, nullptr);
-            continue;
+        DWORD nameLength = kRegTextSize, type = REG_NONE, size = kDataBytes;
+        LONG read = RegEnumValueW(key.Get(), i, buffers.name, &nameLength, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(buffers.data), &size);
+        if (read == ERROR_MORE_DATA && mode == ValueRead::NameOnly) {
+            // Only a text needs its data checked; one too long for the buffers is passed over.
+            nameLength = kRegTextSize;
+            read = RegEnumValueW(key.Get(), i, buffers.name, &nameLength, nullptr, &type, nullptr,
+                                 nullptr);
+            if (IsStoredText(type)) continue;
+            size = 0;
         }
-        DWORD type = REG_NONE, size = kRegTextSize;
-        if (RegEnumValueA(key.Get(), i, name, &nameLength, nullptr, &type,
-                          reinterpret_cast<BYTE*>(buffers.data), &size) != ERROR_SUCCESS)
+        if (read != ERROR_SUCCESS ||
+            !ToExactGbk(buffers.name, nameLength, buffers.nameText, kRegTextSize))
             continue;
-        if (const char* text = TextOf(type, size, mode == ValueRead::Text, buffers))
-            visit(name, text);
+        if (mode == ValueRead::NameOnly) {
+            // The backup keeps the data through the A functions too.
+            if (!IsStoredText(type) || HasExactGbkForm(buffers.data, size / sizeof(wchar_t)))
+                visit(view, buffers.nameText, nullptr);
+        } else if (const char* text =
+                       TextOf(type, size, mode == ValueRead::Text, view.for32Bit, buffers)) {
+            visit(view, buffers.nameText, text);
+        }
     }
 }
 
-void WalkSubkeys(const SubkeyWalk& walk, EntryVisitor visit) {
+void WalkSubkeysOf(const KeyView& view, const SubkeyWalk& walk, EntryVisitor visit) {
     RegKey key;
     DWORD count;
-    if (!key.Open(walk.root, walk.path, KEY_READ) || !CountOf(key.Get(), true, count)) return;
-    char name[kRegTextSize];
+    if (!key.Open(view.root, view.path.c_str(), KEY_READ) || !CountOf(key.Get(), true, count))
+        return;
     char subkeyPath[kRegTextSize];
     ValueBuffers buffers;
     for (DWORD i = 0; i < count; ++i) {
         if (walk.stopWatch && walk.stopWatch->stopRequested) return;
         DWORD nameLength = kRegTextSize;
         FILETIME written;
-        if (RegEnumKeyExA(key.Get(), i, name, &nameLength, nullptr, nullptr, nullptr, &written) !=
-            ERROR_SUCCESS)
+        if (RegEnumKeyExW(key.Get(), i, buffers.name, &nameLength, nullptr, nullptr, nullptr,
+                          &written) != ERROR_SUCCESS ||
+            !ToExactGbk(buffers.name, nameLength, buffers.nameText, kRegTextSize))
             continue;
-
-        RegKey subkey;
+        const char* relative = buffers.nameText;
         if (walk.subkeyFormat) {
-            if (!FormatKeyPath(subkeyPath, walk.subkeyFormat, name) ||
-                !subkey.Open(walk.root, subkeyPath, KEY_READ))
-                continue;
-        } else if (!subkey.Open(key.Get(), name, KEY_READ)) {
-            continue;
+            if (!FormatKeyPath(subkeyPath, walk.subkeyFormat, buffers.nameText)) continue;
+            relative = subkeyPath;
         }
-        DWORD type = REG_NONE, size = kRegTextSize;
-        LONG read = RegQueryValueExA(subkey.Get(), walk.valueName, nullptr, &type,
+        RegKey subkey;
+        if (!subkey.Open(key.Get(), relative, KEY_READ)) continue;
+        DWORD type = REG_NONE, size = kDataBytes;
+        LONG read = RegQueryValueExW(subkey.Get(), walk.valueName, nullptr, &type,
                                      reinterpret_cast<BYTE*>(buffers.data), &size);
         subkey.Reset();
         if (read != ERROR_SUCCESS) continue;
-        if (const char* text = TextOf(type, size, true, buffers)) visit(name, text);
+        if (const char* text = TextOf(type, size, true, view.for32Bit, buffers))
+            visit(view, buffers.nameText, text);
     }
+}
+
+} // namespace
+
+void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit) {
+    for (const KeyView& view : KeyViews(root, path))
+        WalkValuesOf(view, mode, visit);
+}
+
+void WalkSubkeys(uint32_t root, const char* path, const SubkeyWalk& walk, EntryVisitor visit) {
+    for (const KeyView& view : KeyViews(root, path))
+        WalkSubkeysOf(view, walk, visit);
+}
+
+bool KeyReadsExactly(uint32_t root, const char* path, const char* name) {
+    RegKey parent, key;
+    return parent.Open(root, path, KEY_READ) && key.Open(parent.Get(), name, KEY_READ) &&
+           TreeReadsExactly(key.Get(), 1);
 }
 
 bool FormatKeyPath(char (&out)[kRegTextSize], const char* format, const char* name) {

@@ -1,5 +1,7 @@
 // The value walk and the subkey walk every check is built on: fixed 2048-byte
 // buffers, a failing entry passed over, REG_SZ as stored, REG_EXPAND_SZ expanded.
+// Names and texts come as code page 936; an entry without an exact form there is
+// passed over, since the A functions the fix and the backup use cannot reach it.
 #pragma once
 
 #include "engine/GbkText.h"
@@ -7,51 +9,74 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 constexpr size_t kRegTextSize = 2048;
 
-// A borrowed callable taking (name, text); nothing is copied or allocated. It must
-// outlive the walk it is handed to (a lambda written in the call does).
+struct KeyView;
+
+// A borrowed callable taking (view, name, text); nothing is copied or allocated. It
+// must outlive the walk it is handed to (a lambda written in the call does).
 class EntryVisitor {
 public:
     template <typename F,
               typename = std::enable_if_t<!std::is_same<std::decay_t<F>, EntryVisitor>::value>>
     EntryVisitor(F&& f)
         : m_object(const_cast<void*>(static_cast<const void*>(&f))),
-          m_call([](void* object, const char* name, const char* text) {
-              (*static_cast<std::remove_reference_t<F>*>(object))(name, text);
+          m_call([](void* object, const KeyView& view, const char* name, const char* text) {
+              (*static_cast<std::remove_reference_t<F>*>(object))(view, name, text);
           }) {}
-    void operator()(const char* name, const char* text) const { m_call(m_object, name, text); }
+    void operator()(const KeyView& view, const char* name, const char* text) const {
+        m_call(m_object, view, name, text);
+    }
 
 private:
     void* m_object;
-    void (*m_call)(void*, const char*, const char*);
+    void (*m_call)(void*, const KeyView&, const char*, const char*);
 };
 
+// One copy of a check's key. 64-bit Windows keeps a second copy of HKLM\SOFTWARE and
+// of HKEY_CLASSES_ROOT for 32-bit programs, reached here by its Wow6432Node path.
+struct KeyView {
+    uint32_t root;
+    std::string path;
+    // Expansions name the program folders 32-bit programs see.
+    bool for32Bit;
+};
+
+// The copies of root\path that exist, the native one first; a key both views share
+// is walked once.
+std::vector<KeyView> KeyViews(uint32_t root, const char* path);
+
 enum class ValueRead {
-    NameOnly,  // type and data not asked for: every value whose name fits; text is null
+    NameOnly,  // every value whose name and stored text are exact; text is null
     Text,      // REG_SZ as stored and REG_EXPAND_SZ expanded
     StoredText // REG_SZ only
 };
 
-// Visits (value name, text) of each value of root\path that passes the read mode.
+// Visits (view, value name, text) of each value of root\path, in each view, that
+// passes the read mode.
 void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit);
 
 struct SubkeyWalk {
-    uint32_t root;
-    const char* path;
-    // Null: each subkey is opened relative to the walked key. Otherwise a format with
-    // one %s for the subkey's name, opened from the root.
+    // Null: the value is read from each subkey itself. Otherwise a relative path
+    // with one %s for the subkey's name.
     const char* subkeyFormat;
-    // The one value read from each subkey; null for its default value.
-    const char* valueName;
+    // The one value read; null for the default value.
+    const wchar_t* valueName;
     // Tested before each subkey when given; the walk ends once it is set.
     const ScanStatus* stopWatch;
 };
 
-// Visits (subkey name, text) of each subkey whose value is REG_SZ or REG_EXPAND_SZ.
-void WalkSubkeys(const SubkeyWalk& walk, EntryVisitor visit);
+// Visits (view, subkey name, text) of each subkey of root\path, in each view, whose
+// value is REG_SZ or REG_EXPAND_SZ.
+void WalkSubkeys(uint32_t root, const char* path, const SubkeyWalk& walk, EntryVisitor visit);
+
+// Whether root\path\name and everything below it read the same through the A
+// functions: a backup of it restores what was there.
+bool KeyReadsExactly(uint32_t root, const char* path, const char* name);
 
 // Fills format's one %s with name; false when the result would not fit.
 bool FormatKeyPath(char (&out)[kRegTextSize], const char* format, const char* name);

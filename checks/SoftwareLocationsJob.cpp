@@ -20,24 +20,24 @@ SoftwareLocationsJob::SoftwareLocationsJob() {
 void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
 
-    auto testAppPath = [&](const char* subkey, const char* text) {
+    auto testAppPath = [&](const KeyView& view, const char* subkey, const char* text) {
         if (!IsMissingFixedPath(text, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, kAppPathsKey, subkey, "值无效。",
-                std::string("HKEY_LOCAL_MACHINE\\") + kAppPathsKey + "\\" + subkey,
+               {kRootLocalMachine, view.path.c_str(), subkey, "值无效。",
+                "HKEY_LOCAL_MACHINE\\" + view.path + "\\" + subkey,
                 std::string("(Default) = ") + text, kKindKey});
     };
-    WalkSubkeys({kRootLocalMachine, kAppPathsKey, nullptr, nullptr, nullptr}, testAppPath);
+    WalkSubkeys(kRootLocalMachine, kAppPathsKey, {nullptr, nullptr, nullptr}, testAppPath);
 
     if (status->stopRequested) return;
 
     // MUICache names its values after the programs.
-    auto testCache = [&](const char* valueName, const char* text) {
+    auto testCache = [&](const KeyView& view, const char* valueName, const char* text) {
         if (!IsMissingFixedPath(valueName, drives)) return;
         Report(status, items,
-               {kRootCurrentUser, kMuiCacheKey, valueName, "值无效。",
-                std::string("HKEY_CURRENT_USER\\") + kMuiCacheKey,
-                std::string(valueName) + " = " + text, kKindValue});
+               {kRootCurrentUser, view.path.c_str(), valueName, "值无效。",
+                "HKEY_CURRENT_USER\\" + view.path, std::string(valueName) + " = " + text,
+                kKindValue});
     };
     WalkValues(kRootCurrentUser, kMuiCacheKey, ValueRead::StoredText, testCache);
 }

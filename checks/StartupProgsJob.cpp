@@ -22,7 +22,7 @@ StartupProgsJob::StartupProgsJob() {
 void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char program[kRegTextSize];
-    auto test = [&](const char* valueName, const char* text) {
+    auto test = [&](const KeyView& view, const char* valueName, const char* text) {
         if (!IsMissingFixedPath(text, drives)) return;
         // A command with arguments names nothing as a whole; what matters is whether
         // the program it runs is still there.
@@ -33,7 +33,7 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
             if (!IsMissingFixedPath(program, drives)) return;
         }
         Report(status, items,
-               {kRootLocalMachine, kRunKey, valueName, "值无效。", kRunKey,
+               {kRootLocalMachine, view.path.c_str(), valueName, "值无效。", view.path,
                 std::string(valueName) + " = " + text, kKindValue});
     };
     WalkValues(kRootLocalMachine, kRunKey, ValueRead::Text, test);

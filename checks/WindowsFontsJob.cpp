@@ -36,7 +36,7 @@ WindowsFontsJob::WindowsFontsJob() {
 void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char joined[kRegTextSize];
-    auto test = [&](const char* fontName, const char* text) {
+    auto test = [&](const KeyView& view, const char* fontName, const char* text) {
         // Anything that looks like a path is taken as one, so a font on a CD or a
         // network drive is left alone rather than looked for in the fonts folder.
         const char* fontPath = text;
@@ -46,9 +46,9 @@ void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
         }
         if (!IsMissingFixedPath(fontPath, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, kFontsKey, fontName, "字体项目无效",
-                std::string("HKEY_LOCAL_MACHINE\\") + kFontsKey,
-                std::string(fontName) + " = " + text, kKindValue});
+               {kRootLocalMachine, view.path.c_str(), fontName, "字体项目无效",
+                "HKEY_LOCAL_MACHINE\\" + view.path, std::string(fontName) + " = " + text,
+                kKindValue});
     };
     WalkValues(kRootLocalMachine, kFontsKey, ValueRead::Text, test);
 }

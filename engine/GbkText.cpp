@@ -51,6 +51,27 @@ bool EndsWithBackslash(const char* text) {
     return length > 0 && LastBackslashOf(text, length) == length - 1;
 }
 
+bool ToExactGbk(const wchar_t* text, size_t length, char* buffer, size_t size) {
+    if (size == 0 || length >= size) return false; // each character takes a byte at least
+    BOOL inexact = FALSE;
+    const int written =
+        length == 0
+            ? 0
+            : WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length),
+                                  buffer, static_cast<int>(size - 1), nullptr, &inexact);
+    if ((length != 0 && written <= 0) || inexact) return false;
+    buffer[written] = 0;
+    return true;
+}
+
+bool HasExactGbkForm(const wchar_t* text, size_t length) {
+    BOOL inexact = FALSE;
+    return length == 0 ||
+           (WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr,
+                                0, nullptr, &inexact) > 0 &&
+            !inexact);
+}
+
 bool IsBareFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (size_t i = 0; i < name.size(); i = NextChar(name.data(), i, name.size()))

@@ -9,6 +9,13 @@
 // The byte offset of the last backslash character; npos when there is none.
 size_t LastBackslash(const std::string& path);
 bool EndsWithBackslash(const char* text);
+// The code page 936 form of length UTF-16 units, with a zero after it; false when it
+// does not fit size bytes or a character has no exact form there: a look-alike
+// would name another file, and a key or value the A functions cannot reach.
+bool ToExactGbk(const wchar_t* text, size_t length, char* buffer, size_t size);
+// Whether every character of length UTF-16 units has an exact code page 936 form.
+bool HasExactGbkForm(const wchar_t* text, size_t length);
+
 // A file name alone: not empty, "." or "..", and without a backslash, '/' or ':'
 // character that could lead out of its folder.
 bool IsBareFileName(const std::string& name);

@@ -103,25 +103,39 @@ struct ImageListTraits {
 };
 using ImageListHandle = UniqueHandle<ImageListTraits>;
 
+// Every key is reached in the view its path names, in either build: on 64-bit Windows
+// the 32-bit copy of a redirected key is its literal "Wow6432Node" path.
+constexpr REGSAM kPathView = KEY_WOW64_64KEY;
+
 // A registry key; the roots themselves are never owned.
 class RegKey : public UniqueHandle<RegKeyTraits> {
 public:
     RegKey() = default;
     bool Open(HKEY parent, const char* path, REGSAM access) {
-        return RegOpenKeyExA(parent, path, 0, access, Put()) == ERROR_SUCCESS;
+        return RegOpenKeyExA(parent, path, 0, access | kPathView, Put()) == ERROR_SUCCESS;
     }
     bool Open(uint32_t root, const char* path, REGSAM access) {
         return Open(RootKeyHandle(root), path, access);
     }
     // Opens, or creates with every missing key above it.
     bool Create(HKEY parent, const char* path, REGSAM access) {
-        return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                               Put(), nullptr) == ERROR_SUCCESS;
+        return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               access | kPathView, nullptr, Put(), nullptr) == ERROR_SUCCESS;
     }
     bool Create(uint32_t root, const char* path, REGSAM access) {
         return Create(RootKeyHandle(root), path, access);
     }
 };
+
+// RegDeleteKeyA would take a 32-bit build to the 32-bit copy; the Ex form, missing
+// from 32-bit Windows XP, is looked up once.
+inline bool DeleteRegistryKey(HKEY parent, const char* name) {
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, const char*, REGSAM, DWORD);
+    static const DeleteKeyEx deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+    return (deleteKeyEx ? deleteKeyEx(parent, name, kPathView, 0) : RegDeleteKeyA(parent, name)) ==
+           ERROR_SUCCESS;
+}
 
 // The key last reached, kept open while the next ones name the same key: a backup
 // lists the values of one key together. Null when the key cannot be had.

@@ -39,7 +39,6 @@ JobEnumerator::~JobEnumerator() {
 
 velk::Job* JobEnumerator::FindJob(int32_t jobId) const {
     for (const auto& job : m_jobs)
-        if (job->jobId == jobId)
-            return job.get();
+        if (job->jobId == jobId) return job.get();
     return nullptr;
 }

@@ -86,5 +86,5 @@ bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name, int depth) c
                 RegDeleteValueA(key.Get(), buffer.data());
         }
     }
-    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
+    return DeleteRegistryKey(parent, name);
 }

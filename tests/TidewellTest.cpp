@@ -19,6 +19,7 @@
 namespace {
 
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRun32[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 const std::string kMark = "tidewell-e2e-";
 const std::string kKept = kMark + "kept"; // stale, but unticked before the fix
@@ -35,6 +36,7 @@ const Entry kEntries[] = {{kRun, kMark + "gone", false, true},
                           {kRun, kKept, false, true},
                           {kRun, kBack, false, true},
                           {kRun, kMark + "live", false, false},
+                          {kRun32, kMark + "gone32", false, true}, // the 32-bit programs' copy
                           {kAppPaths, kMark + "gone.exe", true, true},
                           {kAppPaths, kMark + "live.exe", true, false}};
 
@@ -59,7 +61,8 @@ void RemovePlanted() {
 }
 
 std::string Dump() {
-    return DumpTree(kRootLocalMachine, kRun) + DumpTree(kRootLocalMachine, kAppPaths);
+    return DumpTree(kRootLocalMachine, kRun) + DumpTree(kRootLocalMachine, kRun32) +
+           DumpTree(kRootLocalMachine, kAppPaths);
 }
 
 // What the program's scan finds, in its order: the same checks over the same registry.

@@ -63,7 +63,8 @@ tw_mount() {
     local what=$1 where=$2
     shift 2
     mkdir -p "$where"
-    mountpoint -q "$where" && return 0
+    # Stacked even when mounted already: another run sharing the chroot (TW_SID) takes
+    # its own layer away when it ends, never this one's.
     mount "$@" "$what" "$where" || tw_fail "cannot mount $what on $where"
     TW_MOUNTS+=("$where")
 }

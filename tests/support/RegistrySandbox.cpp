@@ -1,6 +1,7 @@
 #include "support/RegistrySandbox.h"
 
 #include "engine/Handles.h"
+#include "engine/RegistryRepairer.h"
 
 #include <algorithm>
 #include <vector>
@@ -91,8 +92,13 @@ bool ValueExists(uint32_t root, const std::string& path, const std::string& name
 }
 
 bool RemoveTree(uint32_t root, const std::string& path) {
-    return !RegDeleteTreeA(RootKeyHandle(root), path.c_str()) &&
-           !RegDeleteKeyA(RootKeyHandle(root), path.c_str());
+    // The product's own deletion: it reaches the key in the view its path names.
+    const size_t slash = path.rfind('\\');
+    RegKey parent;
+    if (slash == std::string::npos)
+        return RegistryRepairer().DeleteKeyTree(RootKeyHandle(root), path.c_str());
+    return parent.Open(root, path.substr(0, slash).c_str(), kRepairAccess) &&
+           RegistryRepairer().DeleteKeyTree(parent.Get(), path.c_str() + slash + 1);
 }
 
 std::string DumpTree(uint32_t root, const std::string& path) {
