@@ -4,6 +4,7 @@
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <regex>
 #include <vector>
@@ -28,6 +29,47 @@ TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
         }
     }
     EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
+}
+
+// Under WoW64 the 32-bit build's lookups in the system folder land in SysWOW64: the
+// rules look natively, then at the SysWOW64 twin, and leave redirection as it was.
+TEST(PathRules, SystemFolderIsSeenNativelyAndThroughItsTwin) {
+    char system[MAX_PATH], wow64[MAX_PATH];
+    ASSERT_TRUE(GetSystemDirectoryA(system, MAX_PATH) && GetSystemWow64DirectoryA(wow64, MAX_PATH));
+    const std::string in = std::string(system) + "\\twtest-";
+    const std::string planted[] = {in + "only64.exe", std::string(wow64) + "\\twtest-only32.exe"};
+    struct Planted {
+        const std::string* files;
+        ~Planted() {
+            NativeFileSystem native;
+            for (int i = 0; i < 2; ++i)
+                DeleteFileA(files[i].c_str());
+        }
+    } cleanup{planted};
+    {
+        NativeFileSystem native;
+        for (const std::string& file : planted)
+            ASSERT_NE(CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, 0, nullptr)),
+                      FALSE)
+                << file;
+    }
+    std::string upper = in + "only32.exe";
+    CharUpperA(&upper[0]);
+    const std::pair<std::string, bool> cases[] = {{in + "only64.exe", false},
+                                                  {in + "only32.exe", false},
+                                                  {upper, false},
+                                                  {in + "gone.exe", true}};
+    DriveTypeCache drives;
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsMissingFixedPath(c.first.c_str(), drives), c.second) << c.first;
+        EXPECT_EQ(CommandLineTargetMissing(("\"" + c.first + "\" /x").c_str()), c.second)
+            << c.first;
+#ifndef _WIN64
+        EXPECT_NE(GetFileAttributesA((in + "only32.exe").c_str()), INVALID_FILE_ATTRIBUTES)
+            << "redirection left off after " << c.first;
+#endif
+    }
 }
 
 // What the last parse recorded: "!" first when the line names something gone, then the
