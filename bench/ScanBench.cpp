@@ -19,9 +19,17 @@
 
 namespace {
 
-const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kFonts[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+// The native keys and their 32-bit copies, which the sandbox keeps as plain keys.
+struct Keys {
+    const char *classes, *run, *uninstall, *fonts;
+};
+const Keys kViews[] = {{"CLSID", "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                        "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"},
+                       {"Wow6432Node\\CLSID",
+                        "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run",
+                        "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                        "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"}};
 
 struct Sizes {
     int classes = 50000, run = 10000, uninstall = 10000, fonts = 10000;
@@ -32,14 +40,15 @@ void SetText(HKEY key, const char* name, const std::string& text) {
                    static_cast<DWORD>(text.size() + 1));
 }
 
-// Half of every area names a file that is there, half one that is gone.
-void Plant(const Sizes& n, const TestFolder& files, const std::string& fontFile) {
+// Half of every area names a file that is there, half one that is gone; the sizes are
+// for one copy of the keys.
+void Plant(const Keys& keys, const Sizes& n, const TestFolder& files, const std::string& fontFile) {
     std::string present = files.MakeFile("present.dll");
     std::string presentExe = files.MakeFile("app.exe");
     std::string presentLog = files.MakeFile("install.log");
     char buf[256];
     RegKey clsid;
-    clsid.Create(HKEY_CLASSES_ROOT, "CLSID", KEY_ALL_ACCESS);
+    clsid.Create(HKEY_CLASSES_ROOT, keys.classes, KEY_ALL_ACCESS);
     for (int i = 0; i < n.classes; ++i) {
         std::snprintf(buf, sizeof buf, "{%08X-0000-0000-0000-%012X}\\InprocServer32", i, i);
         RegKey server;
@@ -48,7 +57,7 @@ void Plant(const Sizes& n, const TestFolder& files, const std::string& fontFile)
         SetText(server.Get(), nullptr, i % 2 ? present : std::string(buf));
     }
     RegKey run;
-    run.Create(HKEY_LOCAL_MACHINE, kRun, KEY_ALL_ACCESS);
+    run.Create(HKEY_LOCAL_MACHINE, keys.run, KEY_ALL_ACCESS);
     for (int i = 0; i < n.run; ++i) {
         std::snprintf(buf, sizeof buf, "entry%05d", i);
         char data[256];
@@ -56,22 +65,30 @@ void Plant(const Sizes& n, const TestFolder& files, const std::string& fontFile)
         SetText(run.Get(), buf, i % 2 ? presentExe + " /background" : std::string(data));
     }
     RegKey uninstall;
-    uninstall.Create(HKEY_LOCAL_MACHINE, kUninstall, KEY_ALL_ACCESS);
+    uninstall.Create(HKEY_LOCAL_MACHINE, keys.uninstall, KEY_ALL_ACCESS);
     for (int i = 0; i < n.uninstall; ++i) {
         std::snprintf(buf, sizeof buf, "Product%05d", i);
         RegKey product;
         product.Create(uninstall.Get(), buf, KEY_ALL_ACCESS);
         std::string line;
         switch (i % 4) {
-        case 0: line = "\"" + files.Root() + "gone\\u" + std::to_string(i) + ".exe\""; break;
-        case 1: line = presentExe + " -f\"" + presentLog + "\""; break;
-        case 2: line = "MsiExec.exe /X{" + std::to_string(i) + "}"; break;
-        default: line = presentExe + " -f" + files.Root() + "gone\\u.isu"; break;
+        case 0:
+            line = "\"" + files.Root() + "gone\\u" + std::to_string(i) + ".exe\"";
+            break;
+        case 1:
+            line = presentExe + " -f\"" + presentLog + "\"";
+            break;
+        case 2:
+            line = "MsiExec.exe /X{" + std::to_string(i) + "}";
+            break;
+        default:
+            line = presentExe + " -f" + files.Root() + "gone\\u.isu";
+            break;
         }
         SetText(product.Get(), "UninstallString", line);
     }
     RegKey fonts;
-    fonts.Create(HKEY_LOCAL_MACHINE, kFonts, KEY_ALL_ACCESS);
+    fonts.Create(HKEY_LOCAL_MACHINE, keys.fonts, KEY_ALL_ACCESS);
     for (int i = 0; i < n.fonts; ++i) {
         std::snprintf(buf, sizeof buf, "Font %05d (TrueType)", i);
         SetText(fonts.Get(), buf, i % 2 ? fontFile : "gone" + std::to_string(i) + ".ttf");
@@ -80,8 +97,8 @@ void Plant(const Sizes& n, const TestFolder& files, const std::string& fontFile)
 
 DWORD g_sink = 0; // keeps the baseline's results alive
 
-void BaselineValues(uint32_t root, const char* path, const std::function<void(const char*,
-                                                                              const char*)>& test) {
+void BaselineValues(uint32_t root, const char* path,
+                    const std::function<void(const char*, const char*)>& test) {
     RegKey key;
     DWORD count = 0;
     if (!key.Open(root, path, KEY_READ) ||
@@ -113,10 +130,10 @@ void BaselineSubkeys(uint32_t root, const char* path, const char* valueName, boo
             ERROR_SUCCESS)
             continue;
         RegKey sub;
-        bool open = fromRoot ? (std::snprintf(full, sizeof full, "%s\\%s\\InprocServer32", path,
-                                              name),
-                                sub.Open(root, full, KEY_READ))
-                             : sub.Open(key.Get(), name, KEY_READ);
+        bool open = fromRoot
+                        ? (std::snprintf(full, sizeof full, "%s\\%s\\InprocServer32", path, name),
+                           sub.Open(root, full, KEY_READ))
+                        : sub.Open(key.Get(), name, KEY_READ);
         DWORD type = 0, dataLength = sizeof data;
         if (open && RegQueryValueExA(sub.Get(), valueName, nullptr, &type,
                                      reinterpret_cast<BYTE*>(data), &dataLength) == ERROR_SUCCESS)
@@ -124,40 +141,44 @@ void BaselineSubkeys(uint32_t root, const char* path, const char* valueName, boo
     }
 }
 
-void Baseline() {
-    // One drive-type question per letter the planted data uses.
-    g_sink += GetDriveTypeA("C:\\");
+void Baseline(const Keys& keys) {
     auto exists = [](const char* path) { g_sink += GetFileAttributesA(path); };
-    BaselineSubkeys(kRootClassesRoot, "CLSID", nullptr, true, exists);
-    BaselineValues(kRootLocalMachine, kRun, [&](const char*, const char* data) {
+    BaselineSubkeys(kRootClassesRoot, keys.classes, nullptr, true, exists);
+    BaselineValues(kRootLocalMachine, keys.run, [&](const char*, const char* data) {
         // A command that names nothing as a whole is judged by its program.
         if (GetFileAttributesA(data) == INVALID_FILE_ATTRIBUTES) {
             std::string text = data;
             exists(text.substr(0, text.find(' ')).c_str());
         }
     });
-    BaselineSubkeys(kRootLocalMachine, kUninstall, "UninstallString", false,
-                    [&](const char* line) {
-                        // The program a line runs; the quoted and -f data files where named.
-                        std::string text = line;
-                        size_t exe = text.find(".exe");
-                        if (exe == std::string::npos)
-                            exe = text.find(".EXE");
-                        std::string program = text.substr(text[0] == '"', exe + 4 - (text[0] == '"'));
-                        exists(program.c_str());
-                        size_t f = text.find("-f");
-                        if (f != std::string::npos) {
-                            std::string file = text.substr(f + 2);
-                            file.erase(std::remove(file.begin(), file.end(), '"'), file.end());
-                            exists(file.c_str());
-                        }
-                    });
+    BaselineSubkeys(
+        kRootLocalMachine, keys.uninstall, "UninstallString", false, [&](const char* line) {
+            // The program a line runs; the quoted and -f data files where named.
+            std::string text = line;
+            size_t exe = text.find(".exe");
+            if (exe == std::string::npos) exe = text.find(".EXE");
+            std::string program = text.substr(text[0] == '"', exe + 4 - (text[0] == '"'));
+            exists(program.c_str());
+            size_t f = text.find("-f");
+            if (f != std::string::npos) {
+                std::string file = text.substr(f + 2);
+                file.erase(std::remove(file.begin(), file.end(), '"'), file.end());
+                exists(file.c_str());
+            }
+        });
     char windows[2048];
     GetWindowsDirectoryA(windows, sizeof windows);
-    BaselineValues(kRootLocalMachine, kFonts, [&](const char*, const char* data) {
+    BaselineValues(kRootLocalMachine, keys.fonts, [&](const char*, const char* data) {
         std::string path = std::string(windows) + "\\FONTS\\" + data;
         exists(path.c_str());
     });
+}
+
+void Baseline() {
+    // One drive-type question per letter the planted data uses.
+    g_sink += GetDriveTypeA("C:\\");
+    for (const Keys& keys : kViews)
+        Baseline(keys);
 }
 
 size_t g_items = 0;
@@ -209,11 +230,18 @@ int main(int argc, char** argv) {
     GetWindowsDirectoryA(windows, sizeof windows);
     const std::string fontFile = "tidewell-bench.ttf";
     const std::string fontPath = std::string(windows) + "\\Fonts\\" + fontFile;
-    CloseHandle(CreateFileA(fontPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CloseHandle(
+        CreateFileA(fontPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
     std::printf("planting %d classes, %d Run values, %d Uninstall keys, %d fonts...\n", n.classes,
                 n.run, n.uninstall, n.fonts);
-    Plant(n, files, fontFile);
+    // Half in the native keys, half in their 32-bit copies.
+    Sizes half{n.classes / 2, n.run / 2, n.uninstall / 2, n.fonts / 2};
+    Plant(kViews[0], half, files, fontFile);
+    Plant(kViews[1],
+          {n.classes - half.classes, n.run - half.run, n.uninstall - half.uninstall,
+           n.fonts - half.fonts},
+          files, fontFile);
     const double before = PeakWorkingSetMiB();
 
     JobEnumerator jobs;
@@ -223,7 +251,7 @@ int main(int argc, char** argv) {
     std::vector<double> scans, baselines;
     for (int i = 0; i < runs; ++i) {
         scans.push_back(Seconds([&] { Scan(jobs); }));
-        baselines.push_back(Seconds(Baseline));
+        baselines.push_back(Seconds([] { Baseline(); }));
     }
     double scan = Median(scans), baseline = Median(baselines);
     std::printf("scan:     %.3f s (median of %d)\n", scan, runs);

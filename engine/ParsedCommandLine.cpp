@@ -131,6 +131,10 @@ bool FileFound(const char* path) {
     return find.Valid();
 }
 
+bool ProgramFound(const char* path) {
+    return SearchPathA(nullptr, path, ".exe", 0, nullptr, nullptr) != 0;
+}
+
 } // namespace
 
 bool CommandLineTargetMissing(const char* text) {
@@ -163,12 +167,9 @@ bool ParsedTargetsMissing() {
     if (!parsed.ready) return false;
     const char* program = parsed.programPath;
     if (!program || !*program) return true;
-    bool found = IsDataFilePath(program)
-                     ? FileFound(program)
-                     : SearchPathA(nullptr, program, ".exe", 0, nullptr, nullptr) != 0;
-    if (!found) return true;
+    if (!ExistsWithTwin(program, IsDataFilePath(program) ? FileFound : ProgramFound)) return true;
     for (int32_t i = 0; i < parsed.dataFileCount; ++i)
-        if (!FileFound(parsed.dataFiles[i])) return true;
+        if (!ExistsWithTwin(parsed.dataFiles[i], FileFound)) return true;
     return false;
 }
 

@@ -3,6 +3,101 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
+
+namespace {
+
+#ifndef _WIN64
+using DisableRedirection = BOOL(WINAPI*)(PVOID*);
+using RevertRedirection = BOOL(WINAPI*)(PVOID);
+
+struct Redirection {
+    DisableRedirection disable = nullptr;
+    RevertRedirection revert = nullptr;
+};
+
+// 32-bit Windows XP has neither: nothing is redirected there.
+const Redirection& RedirectionCalls() {
+    static const Redirection calls = [] {
+        Redirection found;
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        auto disable = kernel ? GetProcAddress(kernel, "Wow64DisableWow64FsRedirection") : nullptr;
+        auto revert = kernel ? GetProcAddress(kernel, "Wow64RevertWow64FsRedirection") : nullptr;
+        if (disable && revert) {
+            // Through void(*)() so that -Wcast-function-type accepts the cast.
+            found.disable =
+                reinterpret_cast<DisableRedirection>(reinterpret_cast<void (*)()>(disable));
+            found.revert =
+                reinterpret_cast<RevertRedirection>(reinterpret_cast<void (*)()>(revert));
+        }
+        return found;
+    }();
+    return calls;
+}
+#endif
+
+// The system folder and its WoW64 twin, each with a backslash after it; both empty
+// where there is no twin (32-bit Windows) or a folder is not plain ASCII, which the
+// byte-wise comparison below needs.
+struct SystemFolders {
+    std::string native, wow64;
+};
+
+bool IsAscii(const char* text) {
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80) return false;
+    return true;
+}
+
+const SystemFolders& Folders() {
+    static const SystemFolders folders = [] {
+        SystemFolders found;
+        char native[MAX_PATH], wow64[MAX_PATH];
+        UINT n = GetSystemDirectoryA(native, sizeof native);
+        UINT w = GetSystemWow64DirectoryA(wow64, sizeof wow64);
+        if (n && n < sizeof native && w && w < sizeof wow64 && IsAscii(native) && IsAscii(wow64)) {
+            found.native = std::string(native, n) + '\\';
+            found.wow64 = std::string(wow64, w) + '\\';
+        }
+        return found;
+    }();
+    return folders;
+}
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
+}
+
+// The folder is ASCII, so a matching byte is never part of a double-byte character.
+bool StartsWithFolder(const char* text, const std::string& folder) {
+    for (char f : folder)
+        if (AsciiLower(*text++) != AsciiLower(f)) return false;
+    return true;
+}
+
+} // namespace
+
+#ifdef _WIN64
+// 64-bit programs are never redirected.
+NativeFileSystem::NativeFileSystem() {}
+NativeFileSystem::~NativeFileSystem() {}
+NativeFileSystem::NativeFileSystem(NativeFileSystem&&) noexcept {}
+#else
+NativeFileSystem::NativeFileSystem() {
+    const Redirection& calls = RedirectionCalls();
+    // Fails in a 32-bit program on 32-bit Windows: nothing to revert then.
+    m_off = calls.disable && calls.disable(&m_old);
+}
+
+NativeFileSystem::~NativeFileSystem() {
+    if (m_off) RedirectionCalls().revert(m_old);
+}
+
+NativeFileSystem::NativeFileSystem(NativeFileSystem&& other) noexcept
+    : m_old(other.m_old), m_off(other.m_off) {
+    other.m_off = false;
+}
+#endif
 
 unsigned DriveTypeCache::TypeOf(char letter) {
     int index = (letter | 0x20) - 'a';
@@ -14,19 +109,39 @@ unsigned DriveTypeCache::TypeOf(char letter) {
     return m_types[index];
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool StartsWithDrivePrefix(const char* text) {
     return text && IsAsciiLetter(text[0]) && text[1] == ':' && text[2] == '\\';
 }
 
 bool IsFixedDrivePath(const char* text, DriveTypeCache& drives) {
-    if (!text || std::strlen(text) <= 2)
-        return false;
+    if (!text || std::strlen(text) <= 2) return false;
     return StartsWithDrivePrefix(text) && drives.TypeOf(text[0]) == DRIVE_FIXED;
 }
 
-bool PathExists(const char* text) { return GetFileAttributesA(text) != INVALID_FILE_ATTRIBUTES; }
+bool ExistsWithTwin(const char* text, bool (*exists)(const char*)) {
+    if (!text) return false;
+    const SystemFolders& folders = Folders(); // asked before redirection goes off
+    NativeFileSystem native;
+    if (exists(text)) return true;
+    // A text shorter than the folder stops at its zero, which no folder byte matches.
+    if (folders.native.empty() || !StartsWithFolder(text, folders.native)) return false;
+    const char* rest = text + folders.native.size();
+    char twin[2048];
+    size_t restSize = std::strlen(rest) + 1;
+    if (folders.wow64.size() + restSize > sizeof twin) return false;
+    std::memcpy(twin, folders.wow64.data(), folders.wow64.size());
+    std::memcpy(twin + folders.wow64.size(), rest, restSize);
+    return exists(twin);
+}
+
+bool PathExists(const char* text) {
+    return ExistsWithTwin(
+        text, [](const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; });
+}
 
 bool IsMissingFixedPath(const char* text, DriveTypeCache& drives) {
     return IsFixedDrivePath(text, drives) && !PathExists(text);

@@ -18,7 +18,28 @@ bool StartsWithDrivePrefix(const char* text);
 
 // Letter, colon, backslash, on a fixed local disk.
 bool IsFixedDrivePath(const char* text, DriveTypeCache& drives);
-// Anything GetFileAttributesA can see, folders included.
+// Under WoW64 a 32-bit program's lookups in the system folder land in SysWOW64. While
+// one of these lives, this thread's lookups see the native file system instead; keep it
+// around lookups only, nothing else may load from the system folder meanwhile.
+class NativeFileSystem {
+public:
+    NativeFileSystem();
+    ~NativeFileSystem();
+    NativeFileSystem(NativeFileSystem&& other) noexcept;
+    NativeFileSystem& operator=(NativeFileSystem&&) = delete;
+
+private:
+#ifndef _WIN64
+    void* m_old = nullptr;
+    bool m_off = false;
+#endif
+};
+
+// Whether exists(text) holds on the native file system or, for a text in the system
+// folder, at the same place in the WoW64 one: an entry read from the 32-bit registry
+// view means the latter.
+bool ExistsWithTwin(const char* text, bool (*exists)(const char*));
+// Anything GetFileAttributesA can see, folders included, by ExistsWithTwin.
 bool PathExists(const char* text);
 // The path rule every check shares: on a fixed disk and not there.
 bool IsMissingFixedPath(const char* text, DriveTypeCache& drives);

@@ -4,7 +4,10 @@
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <regex>
 #include <vector>
 
@@ -28,6 +31,50 @@ TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
         }
     }
     EXPECT_FALSE(IsFixedDrivePath(nullptr, drives));
+}
+
+// Set-up turns redirection off by itself, so as not to lean on the guard under test.
+static bool Natively(const std::function<bool()>& work) {
+    PVOID old = nullptr;
+    const BOOL off = Wow64DisableWow64FsRedirection(&old);
+    const bool done = work();
+    if (off) Wow64RevertWow64FsRedirection(old);
+    return done;
+}
+
+// Under WoW64 the 32-bit build's lookups in the system folder land in SysWOW64: the
+// rules look natively, then at the SysWOW64 twin, and leave redirection as it was.
+TEST(PathRules, SystemFolderIsSeenNativelyAndThroughItsTwin) {
+    char system[MAX_PATH], wow64[MAX_PATH];
+    ASSERT_TRUE(GetSystemDirectoryA(system, MAX_PATH) && GetSystemWow64DirectoryA(wow64, MAX_PATH));
+    const std::string in = std::string(system) + "\\twtest-", only64 = in + "only64.exe";
+    const std::string only32 = std::string(wow64) + "\\twtest-only32.exe";
+    std::shared_ptr<void> cleanup(nullptr, [&](void*) {
+        Natively([&] { return DeleteFileA(only64.c_str()) && DeleteFileA(only32.c_str()); });
+    });
+    auto make = [](const std::string& path) {
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return file != INVALID_HANDLE_VALUE && CloseHandle(file);
+    };
+    ASSERT_TRUE(Natively([&] { return make(only64) && make(only32); }));
+    std::string upper = in + "only32.exe";
+    CharUpperA(&upper[0]);
+    const std::pair<std::string, bool> cases[] = {
+        {only64, false}, {in + "only32.exe", false}, {upper, false}, {in + "gone.exe", true}};
+    const bool wow64Build = sizeof(void*) == 4;
+    auto seen = [](const std::string& path) {
+        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    DriveTypeCache drives;
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsMissingFixedPath(c.first.c_str(), drives), c.second) << c.first;
+        EXPECT_EQ(CommandLineTargetMissing(("\"" + c.first + "\" /x").c_str()), c.second)
+            << c.first;
+        // Redirection is as it was: a 32-bit program sees SysWOW64's file only.
+        EXPECT_EQ(seen(only64), !wow64Build) << "after " << c.first;
+        EXPECT_EQ(seen(in + "only32.exe"), wow64Build) << "after " << c.first;
+    }
 }
 
 // What the last parse recorded: "!" first when the line names something gone, then the
