@@ -20,11 +20,11 @@ AddRemProgsJob::AddRemProgsJob() {
 }
 
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
-    auto testUninstall = [&](const KeyView& view, const char* subkey, const char* command) {
-        if (!CommandLineTargetMissing(command)) return;
+    auto testUninstall = [&](const KeyView& view, const char* subkey, const EntryText& command) {
+        if (!command.GoneForAll(CommandLineTargetMissing)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), subkey, kInvalidEntry, view.path,
-                std::string(subkey) + " = " + command, kKindKey});
+                std::string(subkey) + " = " + command.text, kKindKey});
     };
     WalkSubkeys(kRootLocalMachine, kUninstallKey, {nullptr, L"UninstallString", status},
                 testUninstall);
@@ -32,7 +32,7 @@ void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     if (status->stopRequested) return;
 
     DriveTypeCache drives;
-    auto testFolder = [&](const KeyView& view, const char* folder, const char*) {
+    auto testFolder = [&](const KeyView& view, const char* folder, const EntryText&) {
         if (!IsMissingFixedPath(folder, drives)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), folder, kInvalidEntry, view.path, folder,

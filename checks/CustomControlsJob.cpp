@@ -20,13 +20,14 @@ CustomControlsJob::CustomControlsJob() {
 void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char serverKey[kRegTextSize];
-    auto test = [&](const KeyView& view, const char* classId, const char* server) {
-        if (!IsMissingFixedPath(server, drives)) return;
+    auto gone = [&](const char* server) { return IsMissingFixedPath(server, drives); };
+    auto test = [&](const KeyView& view, const char* classId, const EntryText& server) {
+        if (!server.GoneForAll(gone)) return;
         if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
         Report(status, items,
                {kRootClassesRoot, view.path.c_str(), classId, "自定义控制器无效。",
                 "HKEY_CLASSES_ROOT\\" + view.path + "\\" + serverKey,
-                std::string("(Default) = ") + server, kKindKey});
+                std::string("(Default) = ") + server.text, kKindKey});
     };
     WalkSubkeys(kRootClassesRoot, kClassesKey, {kServerFormat, nullptr, status}, test);
 }

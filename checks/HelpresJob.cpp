@@ -25,16 +25,23 @@ void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
     char filePath[kRegTextSize];
 
     // Each value names a help file; its data is the folder the file lies in.
-    auto test = [&](const KeyView& view, const char* fileName, const char* folder) {
-        const char* separator = folder[0] && !EndsWithBackslash(folder) ? "\\" : "";
-        int length =
-            std::snprintf(filePath, sizeof filePath, "%s%s%s", folder, separator, fileName);
-        if (length < 0 || static_cast<size_t>(length) >= sizeof filePath) return;
-        if (!IsMissingFixedPath(filePath, drives)) return;
+    auto separatorAfter = [](const char* folder) {
+        return folder[0] && !EndsWithBackslash(folder) ? "\\" : "";
+    };
+    auto test = [&](const KeyView& view, const char* fileName, const EntryText& folder) {
+        auto gone = [&](const char* in) {
+            int length = std::snprintf(filePath, sizeof filePath, "%s%s%s", in, separatorAfter(in),
+                                       fileName);
+            // A path that does not fit is not judged.
+            return length >= 0 && static_cast<size_t>(length) < sizeof filePath &&
+                   IsMissingFixedPath(filePath, drives);
+        };
+        if (!folder.GoneForAll(gone)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), fileName,
                 std::string("帮助文件 ") + fileName + " 不存在", "HKEY_LOCAL_MACHINE\\" + view.path,
-                std::string(fileName) + " = " + folder + separator, kKindValue});
+                std::string(fileName) + " = " + folder.text + separatorAfter(folder.text),
+                kKindValue});
     };
 
     for (const char* pass : {kHelpKey, kHtmlHelpKey}) {

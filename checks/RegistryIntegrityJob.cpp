@@ -19,11 +19,12 @@ RegistryIntegrityJob::RegistryIntegrityJob() {
 
 void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
-    auto test = [&](const KeyView& view, const char* folderName, const char* folder) {
-        if (!IsMissingFixedPath(folder, drives)) return;
+    auto gone = [&](const char* folder) { return IsMissingFixedPath(folder, drives); };
+    auto test = [&](const KeyView& view, const char* folderName, const EntryText& folder) {
+        if (!folder.GoneForAll(gone)) return;
         Report(status, items,
                {kRootCurrentUser, view.path.c_str(), folderName, "值无效。",
-                "HKEY_CURRENT_USER\\" + view.path, std::string(folderName) + " = " + folder,
+                "HKEY_CURRENT_USER\\" + view.path, std::string(folderName) + " = " + folder.text,
                 kKindValue});
     };
     WalkValues(kRootCurrentUser, kShellFoldersKey, ValueRead::Text, test);

@@ -17,7 +17,7 @@ struct ValueBuffers {
     wchar_t renamed[kRegTextSize];
     wchar_t expanded[kRegTextSize];
     char nameText[kRegTextSize];
-    char text[kRegTextSize];
+    char text[2][kRegTextSize]; // the native reading, then the 32-bit one
 };
 constexpr DWORD kDataBytes = kRegTextSize * sizeof(wchar_t);
 
@@ -25,8 +25,9 @@ bool IsStoredText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-// The variables that name the program folders depend on the view an entry was written
-// for, not on this build: each is renamed to the view's own where Windows has it.
+// The variables that name the program folders read differently for 64-bit and for 32-bit
+// programs, whichever this build is: each is renamed to one reading's own where
+// Windows has it.
 struct ProgramFolder {
     const wchar_t* name;
     const wchar_t* native;
@@ -69,20 +70,26 @@ bool RenameProgramFolders(const wchar_t* text, bool for32Bit, wchar_t (&out)[kRe
     return true;
 }
 
-// The code page 936 text a value of this type and size gives, or null when it gives
-// none, it does not fit or it has no exact form. size is what the registry returned.
-const char* TextOf(DWORD type, DWORD size, bool expand, bool for32Bit, ValueBuffers& buffers) {
-    if (type != REG_SZ && !(type == REG_EXPAND_SZ && expand)) return nullptr;
+// The code page 936 texts a value of this type and size gives; no text when it gives
+// none, or a reading does not fit or has no exact form. size is what the registry returned.
+EntryText TextOf(DWORD type, DWORD size, bool expand, ValueBuffers& buffers) {
+    if (type != REG_SZ && !(type == REG_EXPAND_SZ && expand)) return {};
     buffers.data[std::min<DWORD>(size, kDataBytes) / sizeof(wchar_t)] = 0;
-    const wchar_t* text = buffers.data;
-    if (type == REG_EXPAND_SZ) {
+    if (type == REG_SZ)
+        return ToExactGbk(buffers.data, std::wcslen(buffers.data), buffers.text[0], kRegTextSize)
+                   ? EntryText{buffers.text[0], nullptr}
+                   : EntryText{};
+    for (bool for32Bit : {false, true}) {
         DWORD length = 0;
         if (RenameProgramFolders(buffers.data, for32Bit, buffers.renamed))
             length = ExpandEnvironmentStringsW(buffers.renamed, buffers.expanded, kRegTextSize);
-        if (length == 0 || length > kRegTextSize) return nullptr;
-        text = buffers.expanded;
+        if (length == 0 || length > kRegTextSize ||
+            !ToExactGbk(buffers.expanded, std::wcslen(buffers.expanded), buffers.text[for32Bit],
+                        kRegTextSize))
+            return {};
     }
-    return ToExactGbk(text, std::wcslen(text), buffers.text, kRegTextSize) ? buffers.text : nullptr;
+    const bool same = std::strcmp(buffers.text[0], buffers.text[1]) == 0;
+    return {buffers.text[0], same ? nullptr : buffers.text[1]};
 }
 
 bool CountOf(HKEY key, bool subkeys, DWORD& count) {
@@ -152,7 +159,7 @@ std::string PathFor32Bit(uint32_t root, const char* path) {
 std::vector<KeyView> KeyViews(uint32_t root, const char* path) {
     std::vector<KeyView> views;
     RegKey native, copy;
-    if (native.Open(root, path, KEY_READ)) views.push_back({root, path, false});
+    if (native.Open(root, path, KEY_READ)) views.push_back({root, path});
     std::string copyPath = PathFor32Bit(root, path);
     if (copyPath.empty() || !copy.Open(root, copyPath.c_str(), KEY_READ)) return views;
     if (native) {
@@ -161,7 +168,7 @@ std::vector<KeyView> KeyViews(uint32_t root, const char* path) {
         if (name.empty() || _wcsicmp(name.c_str(), KernelName(copy.Get()).c_str()) == 0)
             return views;
     }
-    views.push_back({root, std::move(copyPath), true});
+    views.push_back({root, std::move(copyPath)});
     return views;
 }
 
@@ -191,9 +198,9 @@ void WalkValuesOf(const KeyView& view, ValueRead mode, EntryVisitor visit) {
         if (mode == ValueRead::NameOnly) {
             // The backup keeps the data through the A functions too.
             if (!IsStoredText(type) || HasExactGbkForm(buffers.data, size / sizeof(wchar_t)))
-                visit(view, buffers.nameText, nullptr);
-        } else if (const char* text =
-                       TextOf(type, size, mode == ValueRead::Text, view.for32Bit, buffers)) {
+                visit(view, buffers.nameText, EntryText{});
+        } else if (const EntryText text = TextOf(type, size, mode == ValueRead::Text, buffers);
+                   text.text) {
             visit(view, buffers.nameText, text);
         }
     }
@@ -226,7 +233,7 @@ void WalkSubkeysOf(const KeyView& view, const SubkeyWalk& walk, EntryVisitor vis
                                      reinterpret_cast<BYTE*>(buffers.data), &size);
         subkey.Reset();
         if (read != ERROR_SUCCESS) continue;
-        if (const char* text = TextOf(type, size, true, view.for32Bit, buffers))
+        if (const EntryText text = TextOf(type, size, true, buffers); text.text)
             visit(view, buffers.nameText, text);
     }
 }

@@ -15,7 +15,23 @@
 
 constexpr size_t kRegTextSize = 2048;
 
-struct KeyView;
+// One copy of a check's key. 64-bit Windows keeps a second copy of HKLM\SOFTWARE and
+// of HKEY_CLASSES_ROOT for 32-bit programs, reached here by its Wow6432Node path.
+struct KeyView {
+    uint32_t root;
+    std::string path;
+};
+
+// What an entry's text names. REG_EXPAND_SZ naming the program folders reads one way
+// for 64-bit programs and another for 32-bit ones; an entry is stale only when what it
+// names is gone for both.
+struct EntryText {
+    const char* text = nullptr;   // the native reading; null for a name-only walk
+    const char* text32 = nullptr; // the 32-bit reading, where it differs
+    template <typename Gone> bool GoneForAll(Gone gone) const {
+        return gone(text) && (!text32 || gone(text32));
+    }
+};
 
 // A borrowed callable taking (view, name, text); nothing is copied or allocated. It
 // must outlive the walk it is handed to (a lambda written in the call does).
@@ -25,25 +41,16 @@ public:
               typename = std::enable_if_t<!std::is_same<std::decay_t<F>, EntryVisitor>::value>>
     EntryVisitor(F&& f)
         : m_object(const_cast<void*>(static_cast<const void*>(&f))),
-          m_call([](void* object, const KeyView& view, const char* name, const char* text) {
+          m_call([](void* object, const KeyView& view, const char* name, const EntryText& text) {
               (*static_cast<std::remove_reference_t<F>*>(object))(view, name, text);
           }) {}
-    void operator()(const KeyView& view, const char* name, const char* text) const {
+    void operator()(const KeyView& view, const char* name, const EntryText& text) const {
         m_call(m_object, view, name, text);
     }
 
 private:
     void* m_object;
-    void (*m_call)(void*, const KeyView&, const char*, const char*);
-};
-
-// One copy of a check's key. 64-bit Windows keeps a second copy of HKLM\SOFTWARE and
-// of HKEY_CLASSES_ROOT for 32-bit programs, reached here by its Wow6432Node path.
-struct KeyView {
-    uint32_t root;
-    std::string path;
-    // Expansions name the program folders 32-bit programs see.
-    bool for32Bit;
+    void (*m_call)(void*, const KeyView&, const char*, const EntryText&);
 };
 
 // The copies of root\path that exist, the native one first; a key both views share
@@ -52,7 +59,7 @@ std::vector<KeyView> KeyViews(uint32_t root, const char* path);
 
 enum class ValueRead {
     NameOnly,  // every value whose name and stored text are exact; text is null
-    Text,      // REG_SZ as stored and REG_EXPAND_SZ expanded
+    Text,      // REG_SZ as stored and REG_EXPAND_SZ expanded, for both readings
     StoredText // REG_SZ only
 };
 

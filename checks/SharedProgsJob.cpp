@@ -19,7 +19,7 @@ SharedProgsJob::SharedProgsJob() {
 void SharedProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     // The value's name is the shared file; its data is only a use count.
-    auto test = [&](const KeyView& view, const char* valueName, const char*) {
+    auto test = [&](const KeyView& view, const char* valueName, const EntryText&) {
         if (!IsMissingFixedPath(valueName, drives)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), valueName, "值无效。", view.path, valueName,

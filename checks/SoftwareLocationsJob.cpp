@@ -20,23 +20,24 @@ SoftwareLocationsJob::SoftwareLocationsJob() {
 void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
 
-    auto testAppPath = [&](const KeyView& view, const char* subkey, const char* text) {
-        if (!IsMissingFixedPath(text, drives)) return;
+    auto gone = [&](const char* path) { return IsMissingFixedPath(path, drives); };
+    auto testAppPath = [&](const KeyView& view, const char* subkey, const EntryText& text) {
+        if (!text.GoneForAll(gone)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), subkey, "值无效。",
                 "HKEY_LOCAL_MACHINE\\" + view.path + "\\" + subkey,
-                std::string("(Default) = ") + text, kKindKey});
+                std::string("(Default) = ") + text.text, kKindKey});
     };
     WalkSubkeys(kRootLocalMachine, kAppPathsKey, {nullptr, nullptr, nullptr}, testAppPath);
 
     if (status->stopRequested) return;
 
     // MUICache names its values after the programs.
-    auto testCache = [&](const KeyView& view, const char* valueName, const char* text) {
-        if (!IsMissingFixedPath(valueName, drives)) return;
+    auto testCache = [&](const KeyView& view, const char* valueName, const EntryText& text) {
+        if (!gone(valueName)) return;
         Report(status, items,
                {kRootCurrentUser, view.path.c_str(), valueName, "值无效。",
-                "HKEY_CURRENT_USER\\" + view.path, std::string(valueName) + " = " + text,
+                "HKEY_CURRENT_USER\\" + view.path, std::string(valueName) + " = " + text.text,
                 kKindValue});
     };
     WalkValues(kRootCurrentUser, kMuiCacheKey, ValueRead::StoredText, testCache);

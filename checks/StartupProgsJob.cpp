@@ -22,19 +22,21 @@ StartupProgsJob::StartupProgsJob() {
 void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char program[kRegTextSize];
-    auto test = [&](const KeyView& view, const char* valueName, const char* text) {
-        if (!IsMissingFixedPath(text, drives)) return;
+    auto gone = [&](const char* text) {
+        if (!IsMissingFixedPath(text, drives)) return false;
         // A command with arguments names nothing as a whole; what matters is whether
         // the program it runs is still there.
         size_t length = ProgramPathLength(text, Blank::SpaceOrControl);
-        if (text[length] != 0) {
-            std::memcpy(program, text, length);
-            program[length] = 0;
-            if (!IsMissingFixedPath(program, drives)) return;
-        }
+        if (text[length] == 0) return true;
+        std::memcpy(program, text, length);
+        program[length] = 0;
+        return IsMissingFixedPath(program, drives);
+    };
+    auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
+        if (!text.GoneForAll(gone)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), valueName, "值无效。", view.path,
-                std::string(valueName) + " = " + text, kKindValue});
+                std::string(valueName) + " = " + text.text, kKindValue});
     };
     WalkValues(kRootLocalMachine, kRunKey, ValueRead::Text, test);
 }

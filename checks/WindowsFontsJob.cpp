@@ -36,18 +36,17 @@ WindowsFontsJob::WindowsFontsJob() {
 void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char joined[kRegTextSize];
-    auto test = [&](const KeyView& view, const char* fontName, const char* text) {
+    auto gone = [&](const char* text) {
         // Anything that looks like a path is taken as one, so a font on a CD or a
         // network drive is left alone rather than looked for in the fonts folder.
-        const char* fontPath = text;
-        if (!StartsWithDrivePrefix(text) && text[0] != '\\') {
-            if (!FontsFolderPath(text, joined)) return;
-            fontPath = joined;
-        }
-        if (!IsMissingFixedPath(fontPath, drives)) return;
+        if (StartsWithDrivePrefix(text) || text[0] == '\\') return IsMissingFixedPath(text, drives);
+        return FontsFolderPath(text, joined) && IsMissingFixedPath(joined, drives);
+    };
+    auto test = [&](const KeyView& view, const char* fontName, const EntryText& text) {
+        if (!text.GoneForAll(gone)) return;
         Report(status, items,
                {kRootLocalMachine, view.path.c_str(), fontName, "字体项目无效",
-                "HKEY_LOCAL_MACHINE\\" + view.path, std::string(fontName) + " = " + text,
+                "HKEY_LOCAL_MACHINE\\" + view.path, std::string(fontName) + " = " + text.text,
                 kKindValue});
     };
     WalkValues(kRootLocalMachine, kFontsKey, ValueRead::Text, test);

@@ -1,6 +1,5 @@
 #include "engine/Job.h"
 
-#include "checks/RegistryWalk.h"
 #include "resources/ResourceIds.h"
 
 #include <utility>
@@ -13,11 +12,6 @@ Job::Job()
 void Job::Scan(ScanStatus*, ProblemList*) {}
 
 void Job::Report(ScanStatus* status, ProblemList* items, Finding found) const {
-    // A key is backed up and deleted through the A functions: one that holds a name or
-    // text they cannot give exactly would come back from its backup altered.
-    if (found.kind == kKindKey &&
-        !KeyReadsExactly(found.rootKey, found.keyPath, found.itemName.c_str()))
-        return;
     ProblemItem item;
     item.rootKey = found.rootKey;
     item.keyPath = found.keyPath;

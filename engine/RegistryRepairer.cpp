@@ -1,5 +1,6 @@
 #include "engine/RegistryRepairer.h"
 
+#include "checks/RegistryWalk.h"
 #include "engine/Handles.h"
 
 #include <algorithm>
@@ -15,6 +16,23 @@ std::string EntryOf(const ProblemItem& item) {
            '\0' + item.itemName;
 }
 } // namespace
+
+bool RegistryRepairer::KeepFixable(ProblemList& items, const JobEnumerator& jobs) const {
+    UntickLiveItems(items, jobs);
+    auto ticked = [&] {
+        return std::count_if(items.begin(), items.end(),
+                             [](const ProblemItem& item) { return item.selected; });
+    };
+    const auto before = ticked();
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [](const ProblemItem& item) {
+                                   return item.kind == kKindKey &&
+                                          !KeyReadsExactly(item.rootKey, item.keyPath.c_str(),
+                                                           item.itemName.c_str());
+                               }),
+                items.end());
+    return ticked() == before;
+}
 
 void RegistryRepairer::UntickLiveItems(ProblemList& items, const JobEnumerator& jobs) const {
     std::map<int32_t, std::set<std::string>> staleByJob;

@@ -2,13 +2,14 @@
 // redirected root of the sandbox ignores the view flags. Every entry is the test's own.
 #include "engine/Handles.h"
 #include "engine/JobEnumerator.h"
-#include "engine/RegistryRepairer.h"
-#include "support/RegistrySandbox.h"
+#include "backup/BackupManager.h"
+#include "support/BackupFolderTest.h"
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <tuple>
 
 namespace {
@@ -33,36 +34,74 @@ std::wstring Wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }
 
+// The other build's folder: the 32-bit one from the 64-bit tests and the other way round.
+std::string OtherBuild() {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string folder = module;
+    folder.erase(folder.rfind("\\tests\\"));
+    folder.erase(folder.rfind('\\') + 1);
+    return folder + (sizeof(void*) == 8 ? "i686\\" : "x86_64\\");
+}
+
+// Runs the other build's ScanTool.exe: its exit code and what it printed.
+std::pair<DWORD, std::string> RunOtherBuild(const std::string& arguments) {
+    const std::string exe = OtherBuild() + "ScanTool.exe";
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    FileHandle out(CreateFileA((exe + ".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                               CREATE_ALWAYS, 0, nullptr));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = out.Get();
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return {~0u, "cannot run " + exe + " (tools/test.sh builds both)"};
+    KernelHandle process(info.hProcess), thread(info.hThread);
+    DWORD code = ~0u;
+    WaitForSingleObject(process.Get(), 60000);
+    GetExitCodeProcess(process.Get(), &code);
+    out.Reset();
+    const std::vector<uint8_t> printed = ReadFileBytes(exe + ".out");
+    return {code, std::string(printed.begin(), printed.end())};
+}
+
 class KeyViewsTest : public ::testing::Test {
 protected:
-    // Through the W functions: some texts have no code page 936 form. A key of the
-    // test's own goes whole afterwards, a value of a shared key alone.
-    bool Put(uint32_t root, const std::string& path, const std::wstring& name,
+    // Through the W functions: some names and texts have no code page 936 form. A key
+    // of the test's own goes whole afterwards, a value of a shared key alone.
+    bool Put(uint32_t root, const std::wstring& path, const std::wstring& name,
              const std::wstring& text, DWORD type = REG_SZ) {
-        const size_t own = path.find_first_of("{"), tw = path.find("\\tw-");
-        if (own != std::string::npos || tw != std::string::npos)
-            m_keys.emplace_back(root, path.substr(0, path.find('\\', std::min(own, tw) + 1)));
+        const size_t own = path.find(L'{'), tw = path.find(L"\\tw-");
+        const std::wstring ours = path.substr(0, path.find(L'\\', std::min(own, tw) + 1));
+        if (own != std::wstring::npos || tw != std::wstring::npos)
+            m_planted.emplace_back(root, ours.substr(0, ours.rfind(L'\\')),
+                                   ours.substr(ours.rfind(L'\\') + 1), true);
         else
-            m_values.emplace_back(root, path, name);
+            m_planted.emplace_back(root, path, name, false);
         RegKey key;
-        return key.Create(root, path.c_str(), KEY_WRITE) &&
+        return !RegCreateKeyExW(RootKeyHandle(root), path.c_str(), 0, nullptr, 0,
+                                KEY_WRITE | kPathView, nullptr, key.Put(), nullptr) &&
                !RegSetValueExW(key.Get(), name.c_str(), 0, type,
                                reinterpret_cast<const BYTE*>(text.c_str()),
                                DWORD((text.size() + 1) * sizeof(wchar_t)));
     }
     void TearDown() override {
-        for (const auto& [root, path] : m_keys)
-            RemoveTree(root, path);
-        for (const auto& [root, path, name] : m_values) {
+        for (const auto& [root, path, name, isKey] : m_planted) {
             RegKey key;
-            if (key.Open(root, path.c_str(), KEY_SET_VALUE))
-                RegDeleteValueW(key.Get(), name.c_str());
+            if (RegOpenKeyExW(RootKeyHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | kPathView,
+                              key.Put()))
+                continue;
+            if (isKey) RegDeleteTreeW(key.Get(), name.c_str());
+            isKey ? RegDeleteKeyW(key.Get(), name.c_str())
+                  : RegDeleteValueW(key.Get(), name.c_str());
         }
         for (const std::string& folder : m_folders)
             RemoveDirectoryA(folder.c_str());
     }
-    std::vector<std::pair<uint32_t, std::string>> m_keys;
-    std::vector<std::tuple<uint32_t, std::string, std::wstring>> m_values;
+    std::vector<std::tuple<uint32_t, std::wstring, std::wstring, bool>> m_planted;
     std::vector<std::string> m_folders{Env("ProgramFiles(x86)") + "\\tw-views",
                                        Env("ProgramW6432") + "\\tw-live"};
     TestFolder m_files;
@@ -70,7 +109,7 @@ protected:
 
 } // namespace
 
-TEST_F(KeyViewsTest, BothViewsAreScannedFixedAndRestoredEachInItsOwnPlace) {
+TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix) {
     // tw-views is in the 32-bit program folder only, tw-live in the native one only.
     ASSERT_TRUE(m_folders[0][0] != '\\' && m_folders[1][0] != '\\') << "not a 64-bit prefix";
     ASSERT_TRUE(CreateDirectoryA(m_folders[0].c_str(), nullptr) &&
@@ -78,47 +117,85 @@ TEST_F(KeyViewsTest, BothViewsAreScannedFixedAndRestoredEachInItsOwnPlace) {
     const std::wstring gone = Wide(m_files.Path("gone\\"));
     const std::wstring there = Wide(m_files.MakeFile("there.dll")), pf = L"%ProgramFiles%\\tw-";
     // Each copy holds its own entries; the same class is gone in one and there in the other.
-    // %ProgramFiles% is the folder of the view an entry was written for, not of this build.
-    // What has no exact code page 936 form is never reported, gone or not.
+    // The program folder variables count as gone only when gone for 64-bit and 32-bit
+    // programs alike. What has no exact code page 936 form is never reported, gone or not;
+    // a key whose tree holds such a text is reported but not fixed.
     ASSERT_TRUE(
-        Put(kRootLocalMachine, kRun, L"tw-64", gone + L"a.exe") &&
-        Put(kRootLocalMachine, kRun32, L"tw-32", gone + L"b.exe") &&
-        Put(kRootClassesRoot, kClass64 + "\\InprocServer32", L"", gone + L"c.dll") &&
-        Put(kRootClassesRoot, kClass32 + "\\InprocServer32", L"", there) &&
-        Put(kRootLocalMachine, kApps + "\\tw-app.exe", L"", gone + L"d.exe") &&
-        Put(kRootLocalMachine, kRun, L"tw-pf64", pf + L"views", REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, kRun32, L"tw-pf32", pf + L"views", REG_EXPAND_SZ) &&
-        Put(kRootCurrentUser, kShell, L"tw-pf", pf + L"live", REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, kRun, L"tw-beyond", gone + L"Gr\u00f6\u00dfe.exe") &&
-        Put(kRootCurrentUser, kMui, gone + L"Ni\u00f0urhal.exe", L"x") &&
-        Put(kRootLocalMachine, "SOFTWARE\\" + kCv + "SharedDLLs", gone + L"s.dll", L"\u00df") &&
-        Put(kRootLocalMachine, kUninstall + "\\tw-exact", L"UninstallString", gone + L"u.exe") &&
-        Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"UninstallString", gone + L"u.exe") &&
-        Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"DisplayName", L"Tool\u00ae"));
+        Put(kRootLocalMachine, Wide(kRun), L"tw-64", gone + L"a.exe") &&
+        Put(kRootLocalMachine, Wide(kRun32), L"tw-32", gone + L"b.exe") &&
+        Put(kRootClassesRoot, Wide(kClass64 + "\\InprocServer32"), L"", gone + L"c.dll") &&
+        Put(kRootClassesRoot, Wide(kClass32 + "\\InprocServer32"), L"", there) &&
+        Put(kRootLocalMachine, Wide(kApps + "\\tw-app.exe"), L"", gone + L"d.exe") &&
+        Put(kRootLocalMachine, Wide(kRun), L"tw-pf64", pf + L"nowhere", REG_EXPAND_SZ) &&
+        Put(kRootLocalMachine, Wide(kRun32), L"tw-pf32", pf + L"views", REG_EXPAND_SZ) &&
+        Put(kRootCurrentUser, Wide(kShell), L"tw-pf", pf + L"live", REG_EXPAND_SZ) &&
+        Put(kRootLocalMachine, Wide(kRun32), L"tw-cpf", L"%CommonProgramFiles%\\..\\tw-live",
+            REG_EXPAND_SZ) &&
+        Put(kRootLocalMachine, Wide(kRun), L"tw-beyond", gone + L"Gr\u00f6\u00dfe\uac00.exe") &&
+        Put(kRootCurrentUser, Wide(kMui), gone + L"Ni\u00f0urhal\U0001F600.exe", L"x") &&
+        Put(kRootLocalMachine, Wide("SOFTWARE\\" + kCv + "SharedDLLs"), gone + L"s.dll",
+            L"\u00df") &&
+        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-exact"), L"UninstallString",
+            gone + L"u.exe") &&
+        Put(kRootLocalMachine, Wide(kUninstall) + L"\\tw-\uac00", L"UninstallString",
+            gone + L"u.exe") &&
+        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-symbol"), L"UninstallString",
+            gone + L"u.exe") &&
+        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-symbol"), L"DisplayName", L"Tool\u00ae"));
 
+    std::set<std::string> found, foundThere;
+    auto keep = [&](std::set<std::string>& into, uint32_t root, const std::string& path,
+                    const std::string& name) {
+        if (name.find("tw-") == 0 || name == kClass || name.find(m_files.Root()) == 0)
+            into.insert(std::to_string(root & 3) + "|" + path + "|" + name);
+    };
     JobEnumerator jobs;
     ScanStatus status;
-    ProblemList items, ours;
+    ProblemList items;
     for (const auto& job : jobs)
         job->Scan(&status, &items);
-    std::set<std::string> found;
     for (const ProblemItem& item : items)
-        if (item.itemName.find("tw-") == 0 || item.itemName == kClass ||
-            item.itemName.find(m_files.Root()) == 0) {
-            found.insert(std::to_string(item.rootKey & 3) + "|" + item.keyPath + "|" +
-                         item.itemName);
-            ours.push_back(item);
-        }
-    EXPECT_EQ(found, (std::set<std::string>{"0|CLSID|" + kClass, "2|" + kRun + "|tw-64",
-                                            "2|" + kRun32 + "|tw-32", "2|" + kRun + "|tw-pf64",
-                                            "2|" + kApps + "|tw-app.exe",
-                                            "2|" + kUninstall + "|tw-exact"}));
+        keep(found, item.rootKey, item.keyPath, item.itemName);
+    EXPECT_EQ(found, (std::set<std::string>{
+                         "0|CLSID|" + kClass, "2|" + kRun + "|tw-64", "2|" + kRun32 + "|tw-32",
+                         "2|" + kRun + "|tw-pf64", "2|" + kApps + "|tw-app.exe",
+                         "2|" + kUninstall + "|tw-exact", "2|" + kUninstall + "|tw-symbol"}));
+    // Job, kind, root, key path, name, ... a line an item.
+    std::istringstream printed(RunOtherBuild("").second);
+    for (std::string line, job, kind, root, path, name; std::getline(printed, line);) {
+        std::istringstream fields(line);
+        if (std::getline(fields, job, '\t') && std::getline(fields, kind, '\t') &&
+            std::getline(fields, root, '\t') && std::getline(fields, path, '\t') &&
+            std::getline(fields, name, '\t'))
+            keep(foundThere, std::stoul(root, nullptr, 16), path, name);
+    }
+    EXPECT_EQ(foundThere, found);
 
-    // The native class goes, its 32-bit namesake stays.
-    EXPECT_TRUE(RegistryRepairer().DeleteSelectedItems(ours));
+    auto dump = [] {
+        return DumpTree(kRootClassesRoot, kClass64) + DumpTree(kRootClassesRoot, kClass32) +
+               DumpTree(kRootLocalMachine, kRun) + DumpTree(kRootLocalMachine, kRun32) +
+               DumpTree(kRootLocalMachine, kApps + "\\tw-app.exe") +
+               DumpTree(kRootLocalMachine, kUninstall);
+    };
+    const std::string before = dump(), name = "tw-views.backup2";
+    // Fixed by the other build: a left-out ticked key makes it exit 1.
+    const auto [code, output] = RunOtherBuild("--fix " + name + " tw- " + kClass);
+    ASSERT_EQ(code, 1u) << output;
     EXPECT_FALSE(KeyExists(kRootClassesRoot, kClass64) ||
                  ValueExists(kRootLocalMachine, kRun, "tw-64") ||
                  ValueExists(kRootLocalMachine, kRun32, "tw-32"));
     EXPECT_TRUE(KeyExists(kRootClassesRoot, kClass32) &&
-                ValueExists(kRootLocalMachine, kRun32, "tw-pf32"));
+                KeyExists(kRootLocalMachine, kUninstall + "\\tw-symbol"));
+
+    // Restored by this one.
+    BackupManager backups;
+    const std::string made = OtherBuild() + "backups\\" + name;
+    CreateDirectoryA(backups.GetBackupFolder().c_str(), nullptr);
+    ASSERT_TRUE(MoveFileExA(made.c_str(), (backups.GetBackupFolder() + name).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+    ProblemList read;
+    ASSERT_TRUE(backups.ReadBackup(name, read));
+    EXPECT_TRUE(backups.RestoreItems(backups.OpenBackup(name).Get(), read));
+    DeleteFileA((backups.GetBackupFolder() + name).c_str());
+    EXPECT_EQ(dump(), before);
 }

@@ -13,8 +13,9 @@ const std::string kKey = "Software\\TwWalk", z(1, '\0');
 
 Seen Texts() {
     Seen seen;
-    WalkValues(kRootLocalMachine, kKey.c_str(), ValueRead::Text,
-               [&](const KeyView&, const char* name, const char* text) { seen[name] = text; });
+    WalkValues(
+        kRootLocalMachine, kKey.c_str(), ValueRead::Text,
+        [&](const KeyView&, const char* name, const EntryText& text) { seen[name] = text.text; });
     return seen;
 }
 } // namespace
@@ -55,9 +56,10 @@ TEST_F(RegistryWalkTest, SubkeyWalkTestsTheStopRequestBeforeEachSubkey) {
         ASSERT_TRUE(PutString(kRootLocalMachine, kKey + "\\" + name, "", name));
     ScanStatus status;
     int visited = 0;
-    WalkSubkeys(
-        kRootLocalMachine, kKey.c_str(), {nullptr, nullptr, &status},
-        [&](const KeyView&, const char*, const char*) { status.stopRequested = ++visited > 0; });
+    WalkSubkeys(kRootLocalMachine, kKey.c_str(), {nullptr, nullptr, &status},
+                [&](const KeyView&, const char*, const EntryText&) {
+                    status.stopRequested = ++visited > 0;
+                });
     EXPECT_EQ(visited, 1);
 }
 

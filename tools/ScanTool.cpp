@@ -1,17 +1,23 @@
 // Console diagnostic: runs the nine jobs over this machine's registry, as the
 // progress page's worker does, and prints what they find as UTF-8.
+//   ScanTool.exe --fix NAME MARK...   then fixes, as the program's fix with a backup
+// does, the items whose name begins with a MARK; the backup NAME goes to the backups
+// folder beside ScanTool.exe. Exit code 0 when the backup was made and all went.
+#include "backup/BackupManager.h"
+#include "engine/Instance.h"
 #include "engine/JobEnumerator.h"
+#include "engine/RegistryRepairer.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
 
 std::string Utf8(const std::string& gbk) {
-    if (gbk.empty())
-        return gbk;
+    if (gbk.empty()) return gbk;
     int wide = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(wide), L'\0');
     MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &w[0], wide);
@@ -23,7 +29,8 @@ std::string Utf8(const std::string& gbk) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    g_hInstance = GetModuleHandleA(nullptr);
     JobEnumerator jobs;
     ScanStatus status;
     ProblemList items;
@@ -41,5 +48,14 @@ int main() {
         }
     }
     std::printf("%u items\n", static_cast<unsigned>(items.size()));
-    return 0;
+    if (argc < 3 || std::string(argv[1]) != "--fix") return 0;
+    for (ProblemItem& item : items) {
+        item.selected = false;
+        for (int i = 3; i < argc; ++i)
+            item.selected =
+                item.selected || item.itemName.compare(0, std::strlen(argv[i]), argv[i]) == 0;
+    }
+    const bool kept = RegistryRepairer().KeepFixable(items, jobs);
+    if (!BackupManager().CreateBackup(argv[2], items)) return 2;
+    return RegistryRepairer().DeleteSelectedItems(items) && kept ? 0 : 1;
 }

@@ -183,17 +183,18 @@ void WizardFrame::Fix() {
     const int answer =
         MessageBoxA(m_hWndWizard, "你希望创建一个备份吗？", "询问", MB_YESNO | MB_ICONQUESTION);
     ShowWaitDialog();
-    if (answer == IDYES && m_BackupManager.CreateAutomaticBackup(m_Items).empty()) {
+    // Only what can be put back exactly is backed up and deleted; what is no longer
+    // stale stays, unticked.
+    ProblemList items = m_Items;
+    const bool allKept = m_Repairer.KeepFixable(items, m_JobEnumerator);
+    if (answer == IDYES && m_BackupManager.CreateAutomaticBackup(items).empty()) {
         HideWaitDialog();
         // Nothing deleted: the results stay, ticks and all, for another try.
         MessageBoxA(m_hWndWizard, "创建备份文件失败，你的系统未修改。", "失败",
                     MB_OK | MB_ICONERROR);
         return;
     }
-    // The backup holds every item as it was; only what is still stale goes.
-    ProblemList stale = m_Items;
-    m_Repairer.UntickLiveItems(stale, m_JobEnumerator);
-    const bool ok = m_Repairer.DeleteSelectedItems(stale);
+    const bool ok = m_Repairer.DeleteSelectedItems(items) && allKept;
     HideWaitDialog();
     Finish(ok, "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。", "警告",
            MB_ICONWARNING);
