@@ -79,6 +79,8 @@ EntryText TextOf(DWORD type, DWORD size, bool expand, ValueBuffers& buffers) {
         return ToExactGbk(buffers.data, std::wcslen(buffers.data), buffers.text[0], kRegTextSize)
                    ? EntryText{buffers.text[0], nullptr}
                    : EntryText{};
+    // The backup keeps the data as stored, through the A functions.
+    if (!HasExactGbkForm(buffers.data, std::wcslen(buffers.data))) return {};
     for (bool for32Bit : {false, true}) {
         DWORD length = 0;
         if (RenameProgramFolders(buffers.data, for32Bit, buffers.renamed))

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -24,22 +23,6 @@ TEST(GbkTextTest, ABackslashIsACharacterNeverASecondByte) {
         EXPECT_EQ(LastBackslash(text), last);
         EXPECT_EQ(EndsWithBackslash(text), ends);
         EXPECT_EQ(IsBareFileName(text), bare);
-    }
-}
-
-TEST(GbkTextTest, LowerCasingLeavesSecondBytesAlone) {
-    // The copy, or null when it does not fit in size bytes, its zero included.
-    // clang-format off
-    const std::tuple<const char*, size_t, const char*> cases[] = {
-        {"C:\\A.EXE", 9, "c:\\a.exe"}, {"\x81\x41Z", 4, "\x81\x41z"}, {"A\x81", 3, "a\x81"},
-        {"AB", 2, nullptr},            {"a\x81\x41", 3, nullptr}};
-    // clang-format on
-    for (const auto& [text, size, lowered] : cases) {
-        SCOPED_TRACE(text);
-        std::string buffer(16, '#');
-        EXPECT_EQ(CopyLowerCase(text, &buffer[0], size), lowered ? std::strlen(lowered) : size);
-        EXPECT_STREQ(lowered ? buffer.c_str() : nullptr, lowered);
-        EXPECT_EQ(buffer[size], '#') << "written past the buffer";
     }
 }
 

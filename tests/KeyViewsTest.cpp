@@ -1,15 +1,14 @@
 // Both registry views of 64-bit Windows, in the real registry of the test prefix: a
 // redirected root of the sandbox ignores the view flags. Every entry is the test's own.
-#include "engine/Handles.h"
-#include "engine/JobEnumerator.h"
 #include "backup/BackupManager.h"
+#include "engine/JobEnumerator.h"
 #include "support/BackupFolderTest.h"
-#include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <regex>
 #include <set>
-#include <sstream>
 #include <tuple>
 
 namespace {
@@ -36,36 +35,21 @@ std::wstring Wide(const std::string& ascii) {
 
 // The other build's folder: the 32-bit one from the 64-bit tests and the other way round.
 std::string OtherBuild() {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string folder = module;
+    std::string folder = BackupManager().GetBackupFolder(); // in the tests folder
     folder.erase(folder.rfind("\\tests\\"));
     folder.erase(folder.rfind('\\') + 1);
     return folder + (sizeof(void*) == 8 ? "i686\\" : "x86_64\\");
 }
 
 // Runs the other build's ScanTool.exe: its exit code and what it printed.
-std::pair<DWORD, std::string> RunOtherBuild(const std::string& arguments) {
-    const std::string exe = OtherBuild() + "ScanTool.exe";
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    FileHandle out(CreateFileA((exe + ".out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                               CREATE_ALWAYS, 0, nullptr));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out.Get();
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return {~0u, "cannot run " + exe + " (tools/test.sh builds both)"};
-    KernelHandle process(info.hProcess), thread(info.hThread);
-    DWORD code = ~0u;
-    WaitForSingleObject(process.Get(), 60000);
-    GetExitCodeProcess(process.Get(), &code);
-    out.Reset();
-    const std::vector<uint8_t> printed = ReadFileBytes(exe + ".out");
-    return {code, std::string(printed.begin(), printed.end())};
+std::pair<int, std::string> RunOtherBuild(const std::string& arguments) {
+    const std::string command = "\"\"" + OtherBuild() + "ScanTool.exe\" " + arguments + "\"";
+    FILE* pipe = _popen(command.c_str(), "rb");
+    std::string printed;
+    char chunk[4096];
+    for (size_t n; pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        printed.append(chunk, n);
+    return {pipe ? _pclose(pipe) : -1, printed.empty() ? "nothing from " + command : printed};
 }
 
 class KeyViewsTest : public ::testing::Test {
@@ -87,6 +71,10 @@ protected:
                !RegSetValueExW(key.Get(), name.c_str(), 0, type,
                                reinterpret_cast<const BYTE*>(text.c_str()),
                                DWORD((text.size() + 1) * sizeof(wchar_t)));
+    }
+    bool Put(uint32_t root, const std::string& path, const std::wstring& name,
+             const std::wstring& text, DWORD type = REG_SZ) {
+        return Put(root, Wide(path), name, text, type);
     }
     void TearDown() override {
         for (const auto& [root, path, name, isKey] : m_planted) {
@@ -111,37 +99,37 @@ protected:
 
 TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix) {
     // tw-views is in the 32-bit program folder only, tw-live in the native one only.
-    ASSERT_TRUE(m_folders[0][0] != '\\' && m_folders[1][0] != '\\') << "not a 64-bit prefix";
-    ASSERT_TRUE(CreateDirectoryA(m_folders[0].c_str(), nullptr) &&
-                CreateDirectoryA(m_folders[1].c_str(), nullptr));
+    ASSERT_TRUE(m_folders[0][0] != '\\' && m_folders[1][0] != '\\' &&
+                CreateDirectoryA(m_folders[0].c_str(), nullptr) &&
+                CreateDirectoryA(m_folders[1].c_str(), nullptr))
+        << "not a 64-bit prefix";
     const std::wstring gone = Wide(m_files.Path("gone\\"));
     const std::wstring there = Wide(m_files.MakeFile("there.dll")), pf = L"%ProgramFiles%\\tw-";
+    const std::wstring uninstall = gone + L"u.exe";
     // Each copy holds its own entries; the same class is gone in one and there in the other.
     // The program folder variables count as gone only when gone for 64-bit and 32-bit
-    // programs alike. What has no exact code page 936 form is never reported, gone or not;
+    // programs alike, and fit in both. What has no exact code page 936 form is never
+    // reported, gone or not;
     // a key whose tree holds such a text is reported but not fixed.
     ASSERT_TRUE(
-        Put(kRootLocalMachine, Wide(kRun), L"tw-64", gone + L"a.exe") &&
-        Put(kRootLocalMachine, Wide(kRun32), L"tw-32", gone + L"b.exe") &&
-        Put(kRootClassesRoot, Wide(kClass64 + "\\InprocServer32"), L"", gone + L"c.dll") &&
-        Put(kRootClassesRoot, Wide(kClass32 + "\\InprocServer32"), L"", there) &&
-        Put(kRootLocalMachine, Wide(kApps + "\\tw-app.exe"), L"", gone + L"d.exe") &&
-        Put(kRootLocalMachine, Wide(kRun), L"tw-pf64", pf + L"nowhere", REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, Wide(kRun32), L"tw-pf32", pf + L"views", REG_EXPAND_SZ) &&
-        Put(kRootCurrentUser, Wide(kShell), L"tw-pf", pf + L"live", REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, Wide(kRun32), L"tw-cpf", L"%CommonProgramFiles%\\..\\tw-live",
+        Put(kRootLocalMachine, kRun, L"tw-64", gone + L"a.exe") &&
+        Put(kRootLocalMachine, kRun32, L"tw-32", gone + L"b.exe") &&
+        Put(kRootClassesRoot, kClass64 + "\\InprocServer32", L"", gone + L"c.dll") &&
+        Put(kRootClassesRoot, kClass32 + "\\InprocServer32", L"", there) &&
+        Put(kRootLocalMachine, kApps + "\\tw-app.exe", L"", gone + L"d.exe") &&
+        Put(kRootLocalMachine, kRun, L"tw-pf64", pf + L"nowhere", REG_EXPAND_SZ) &&
+        Put(kRootLocalMachine, kRun32, L"tw-pf32", pf + L"views", REG_EXPAND_SZ) &&
+        Put(kRootCurrentUser, kShell, L"tw-pf", pf + L"live", REG_EXPAND_SZ) &&
+        Put(kRootLocalMachine, kRun32, L"tw-cpf", L"%CommonProgramFiles%\\..\\tw-live",
             REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, Wide(kRun), L"tw-beyond", gone + L"Gr\u00f6\u00dfe\uac00.exe") &&
-        Put(kRootCurrentUser, Wide(kMui), gone + L"Ni\u00f0urhal\U0001F600.exe", L"x") &&
-        Put(kRootLocalMachine, Wide("SOFTWARE\\" + kCv + "SharedDLLs"), gone + L"s.dll",
-            L"\u00df") &&
-        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-exact"), L"UninstallString",
-            gone + L"u.exe") &&
-        Put(kRootLocalMachine, Wide(kUninstall) + L"\\tw-\uac00", L"UninstallString",
-            gone + L"u.exe") &&
-        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-symbol"), L"UninstallString",
-            gone + L"u.exe") &&
-        Put(kRootLocalMachine, Wide(kUninstall + "\\tw-symbol"), L"DisplayName", L"Tool\u00ae"));
+        Put(kRootLocalMachine, kRun, L"tw-fit", L"%ProgramFiles%\\" + std::wstring(2028, 'x')) &&
+        Put(kRootLocalMachine, kRun, L"tw-beyond", gone + L"Gr\u00f6\u00dfe\uac00.exe") &&
+        Put(kRootCurrentUser, kMui, gone + L"Ni\u00f0urhal\U0001F600.exe", L"x") &&
+        Put(kRootLocalMachine, "SOFTWARE\\" + kCv + "SharedDLLs", gone + L"s.dll", L"\u00df") &&
+        Put(kRootLocalMachine, kUninstall + "\\tw-exact", L"UninstallString", uninstall) &&
+        Put(kRootLocalMachine, Wide(kUninstall) + L"\\tw-\uac00", L"UninstallString", uninstall) &&
+        Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"UninstallString", uninstall) &&
+        Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"DisplayName", L"Tool\u00ae"));
 
     std::set<std::string> found, foundThere;
     auto keep = [&](std::set<std::string>& into, uint32_t root, const std::string& path,
@@ -161,14 +149,10 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
                          "2|" + kRun + "|tw-pf64", "2|" + kApps + "|tw-app.exe",
                          "2|" + kUninstall + "|tw-exact", "2|" + kUninstall + "|tw-symbol"}));
     // Job, kind, root, key path, name, ... a line an item.
-    std::istringstream printed(RunOtherBuild("").second);
-    for (std::string line, job, kind, root, path, name; std::getline(printed, line);) {
-        std::istringstream fields(line);
-        if (std::getline(fields, job, '\t') && std::getline(fields, kind, '\t') &&
-            std::getline(fields, root, '\t') && std::getline(fields, path, '\t') &&
-            std::getline(fields, name, '\t'))
-            keep(foundThere, std::stoul(root, nullptr, 16), path, name);
-    }
+    const std::string printed = RunOtherBuild("").second;
+    const std::regex line("\\d+\t\\d+\t([0-9A-F]{8})\t([^\t]*)\t([^\t]*)\t");
+    for (std::sregex_iterator i(printed.begin(), printed.end(), line), end; i != end; ++i)
+        keep(foundThere, std::stoul((*i)[1], nullptr, 16), (*i)[2], (*i)[3]);
     EXPECT_EQ(foundThere, found);
 
     auto dump = [] {
@@ -180,18 +164,17 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
     const std::string before = dump(), name = "tw-views.backup2";
     // Fixed by the other build: a left-out ticked key makes it exit 1.
     const auto [code, output] = RunOtherBuild("--fix " + name + " tw- " + kClass);
-    ASSERT_EQ(code, 1u) << output;
+    ASSERT_EQ(code, 1) << output;
     EXPECT_FALSE(KeyExists(kRootClassesRoot, kClass64) ||
                  ValueExists(kRootLocalMachine, kRun, "tw-64") ||
                  ValueExists(kRootLocalMachine, kRun32, "tw-32"));
-    EXPECT_TRUE(KeyExists(kRootClassesRoot, kClass32) &&
-                KeyExists(kRootLocalMachine, kUninstall + "\\tw-symbol"));
 
-    // Restored by this one.
+    // Restored by this one; what it did not delete, the 32-bit class and the left-out key,
+    // is as it was too.
     BackupManager backups;
-    const std::string made = OtherBuild() + "backups\\" + name;
     CreateDirectoryA(backups.GetBackupFolder().c_str(), nullptr);
-    ASSERT_TRUE(MoveFileExA(made.c_str(), (backups.GetBackupFolder() + name).c_str(),
+    ASSERT_TRUE(MoveFileExA((OtherBuild() + "backups\\" + name).c_str(),
+                            (backups.GetBackupFolder() + name).c_str(),
                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
     ProblemList read;
     ASSERT_TRUE(backups.ReadBackup(name, read));

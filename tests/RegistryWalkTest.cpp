@@ -38,19 +38,6 @@ TEST_F(RegistryWalkTest, ValuesThatAreNoWholeTextArePassedOver) {
     EXPECT_EQ(Texts(), read);
 }
 
-// Under code page 936 the call counts characters: 1100 of them may seem to fit in 2048
-// bytes, in 2200 bytes they do not. B0 B0 is one character.
-TEST_F(RegistryWalkTest, AnExpansionIsUsedOnlyWhenItFitsWhole) {
-    ASSERT_EQ(GetACP(), 936u);
-    ASSERT_TRUE(SetEnvironmentVariableA("TW_FITS", std::string(2000, '\xB0').c_str()));
-    ASSERT_TRUE(SetEnvironmentVariableA("TW_LONG", std::string(2200, '\xB0').c_str()));
-    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "a", "%TW_FITS%x", REG_EXPAND_SZ));
-    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "b", "%TW_LONG%", REG_EXPAND_SZ));
-    // Read after the failure, it must not see its leftovers.
-    ASSERT_TRUE(PutString(kRootLocalMachine, kKey, "c", "%TW_NOT_SET%", REG_EXPAND_SZ));
-    EXPECT_EQ(Texts(), (Seen{{"a", std::string(2000, '\xB0') + "x"}, {"c", "%TW_NOT_SET%"}}));
-}
-
 TEST_F(RegistryWalkTest, SubkeyWalkTestsTheStopRequestBeforeEachSubkey) {
     for (const char* name : {"a", "b"})
         ASSERT_TRUE(PutString(kRootLocalMachine, kKey + "\\" + name, "", name));

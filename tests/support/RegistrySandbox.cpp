@@ -75,9 +75,6 @@ bool PutString(uint32_t root, const std::string& path, const std::string& name,
                const std::string& text, DWORD type) {
     return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
-bool PutDword(uint32_t root, const std::string& path, const std::string& name, DWORD value) {
-    return PutValue(root, path, name, REG_DWORD, &value, sizeof value);
-}
 bool PutKey(uint32_t root, const std::string& path) {
     return RegKey().Create(root, path.c_str(), KEY_WRITE);
 }

@@ -28,7 +28,6 @@ bool PutValue(uint32_t root, const std::string& path, const std::string& name, D
               const void* data, DWORD size);
 bool PutString(uint32_t root, const std::string& path, const std::string& name,
                const std::string& text, DWORD type = REG_SZ);
-bool PutDword(uint32_t root, const std::string& path, const std::string& name, DWORD value);
 bool PutKey(uint32_t root, const std::string& path);
 bool KeyExists(uint32_t root, const std::string& path);
 bool ValueExists(uint32_t root, const std::string& path, const std::string& name);

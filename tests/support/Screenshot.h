@@ -1,4 +1,4 @@
-// What a window shows, read back as pixels, and written as PNG for people to look at.
+// What a window shows, read back as pixels, and written as a bitmap for people to look at.
 #pragma once
 
 #include "engine/Handles.h"
@@ -40,51 +40,23 @@ inline Image CaptureWindow(HWND window, const RECT& area) {
     return image;
 }
 
-// Writes <test program's folder>\screenshots\<name>.png; answers its path, empty on failure.
+// Writes <test program's folder>\screenshots\<name>.bmp; answers its path, empty on failure.
 inline std::string SaveScreenshot(const Image& image, const char* name) {
-    auto put32 = [](std::string& out, uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8)
-            out += static_cast<char>(v >> shift);
-    };
-    std::string png = "\x89PNG\r\n\x1A\n", header, zlib = "\x78\x01";
-    auto chunk = [&](const char* tag, const std::string& data) {
-        put32(png, static_cast<uint32_t>(data.size()));
-        const size_t start = png.size();
-        png += tag + data;
-        uint32_t crc = ~0u;
-        for (size_t i = start; i < png.size(); ++i)
-            for (int k = 0, byte = static_cast<uint8_t>(png[i]); k < 8; ++k, byte >>= 1)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ byte) & 1)));
-        put32(png, ~crc);
-    };
-    // 8-bit RGB rows, unfiltered, each in a stored deflate block: no library needed.
-    uint32_t a = 1, b = 0;
-    for (int y = 0; y < image.height; ++y) {
-        std::string row(1, '\0');
-        for (int x = 0; x < image.width; ++x)
-            for (int shift : {16, 8, 0})
-                row += static_cast<char>(image.At(x, y) >> shift);
-        const uint16_t n = static_cast<uint16_t>(row.size());
-        zlib += {static_cast<char>(y + 1 == image.height), static_cast<char>(n),
-                 static_cast<char>(n >> 8), static_cast<char>(~n), static_cast<char>(~n >> 8)};
-        zlib += row;
-        for (const char c : row)
-            a = (a + static_cast<uint8_t>(c)) % 65521, b = (b + a) % 65521;
-    }
-    put32(zlib, b << 16 | a);
-    put32(header, static_cast<uint32_t>(image.width));
-    put32(header, static_cast<uint32_t>(image.height));
-    chunk("IHDR", header + std::string("\x08\x02\0\0\0", 5));
-    chunk("IDAT", zlib);
-    chunk("IEND", "");
     char path[MAX_PATH] = {};
     std::string file(path, GetModuleFileNameA(nullptr, path, sizeof path));
     file.replace(file.find_last_of('\\') + 1, std::string::npos, "screenshots");
     CreateDirectoryA(file.c_str(), nullptr);
-    file = file + "\\" + name + ".png";
+    file = file + "\\" + name + ".bmp";
+    // The pixels as they are: 32-bit rows, top to bottom.
+    const DWORD size = static_cast<DWORD>(image.pixels.size() * sizeof image.pixels[0]);
+    const BITMAPINFOHEADER info = {
+        sizeof info, image.width, -image.height, 1, 32, BI_RGB, size, 0, 0, 0, 0};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const BITMAPFILEHEADER head = {0x4D42, headers + size, 0, 0, headers};
     FileHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    const bool ok =
-        out && WriteFile(out.Get(), png.data(), static_cast<DWORD>(png.size()), &written, nullptr);
-    return ok && written == png.size() ? file : std::string();
+    DWORD a = 0, b = 0, c = 0;
+    const bool ok = out && WriteFile(out.Get(), &head, sizeof head, &a, nullptr) &&
+                    WriteFile(out.Get(), &info, sizeof info, &b, nullptr) &&
+                    WriteFile(out.Get(), image.pixels.data(), size, &c, nullptr);
+    return ok && a + b + c == head.bfSize ? file : std::string();
 }
