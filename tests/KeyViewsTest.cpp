@@ -130,7 +130,6 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
         Put(kRootLocalMachine, Wide(kUninstall) + L"\\tw-\uac00", L"UninstallString", uninstall) &&
         Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"UninstallString", uninstall) &&
         Put(kRootLocalMachine, kUninstall + "\\tw-symbol", L"DisplayName", L"Tool\u00ae"));
-
     std::set<std::string> found, foundThere;
     auto keep = [&](std::set<std::string>& into, uint32_t root, const std::string& path,
                     const std::string& name) {
@@ -148,7 +147,6 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
                          "0|CLSID|" + kClass, "2|" + kRun + "|tw-64", "2|" + kRun32 + "|tw-32",
                          "2|" + kRun + "|tw-pf64", "2|" + kApps + "|tw-app.exe",
                          "2|" + kUninstall + "|tw-exact", "2|" + kUninstall + "|tw-symbol"}));
-    // Job, kind, root, key path, name, ... a line an item.
     const std::string printed = RunOtherBuild("").second;
     const std::regex line("\\d+\t\\d+\t([0-9A-F]{8})\t([^\t]*)\t([^\t]*)\t");
     for (std::sregex_iterator i(printed.begin(), printed.end(), line), end; i != end; ++i)

@@ -180,6 +180,22 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     ReleaseMutex(lock.Get());
 }
 
+TEST_F(WizardFrameTest, AFixLeavesAKeyWithATextBeyondCodePage936AndWarns) {
+    const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tw.exe";
+    RegKey key;
+    ASSERT_TRUE(PutString(kRootLocalMachine, app, "", files.Path("gone.exe")) &&
+                key.Open(kRootLocalMachine, app.c_str(), KEY_SET_VALUE) &&
+                !RegSetValueExW(key.Get(), L"Name", 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(L"\u00ae"), 4));
+    Click(frame->m_NextButton);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_ResultPage.m_hWndPage); }, 60000));
+    g_answer = IDNO, g_captions.clear();
+    Click(frame->m_NextButton);
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
+    EXPECT_EQ(g_captions, "询问 警告 ");
+    EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
+}
+
 TEST(WizardFrameDeathTest, ASecondFrameStopsTheProgram) {
     const WizardFrame first;
     EXPECT_DEATH({ WizardFrame second; }, "m_Singleton == 0");
