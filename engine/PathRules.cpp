@@ -36,11 +36,11 @@ const Redirection& RedirectionCalls() {
 }
 #endif
 
-// The system folder and its WoW64 twin, each with a backslash after it; both empty
-// where there is no twin (32-bit Windows) or a folder is not plain ASCII, which the
-// byte-wise comparison below needs.
+// The system folder, its WoW64 twin and the alias by which a 32-bit program reaches
+// the real one, each with a backslash after it; all empty where there is no twin
+// (32-bit Windows) or a folder is not plain ASCII, which the byte-wise comparison needs.
 struct SystemFolders {
-    std::string native, wow64;
+    std::string native, wow64, sysnative;
 };
 
 bool IsAscii(const char* text) {
@@ -58,6 +58,8 @@ const SystemFolders& Folders() {
         if (n && n < sizeof native && w && w < sizeof wow64 && IsAscii(native) && IsAscii(wow64)) {
             found.native = std::string(native, n) + '\\';
             found.wow64 = std::string(wow64, w) + '\\';
+            const size_t windows = found.native.rfind('\\', found.native.size() - 2);
+            found.sysnative = found.native.substr(0, windows + 1) + "Sysnative\\";
         }
         return found;
     }();
@@ -127,14 +129,18 @@ bool ExistsWithTwin(const char* text, bool (*exists)(const char*)) {
     const SystemFolders& folders = Folders(); // asked before redirection goes off
     NativeFileSystem native;
     if (exists(text)) return true;
-    // A text shorter than the folder stops at its zero, which no folder byte matches.
-    if (folders.native.empty() || !StartsWithFolder(text, folders.native)) return false;
-    const char* rest = text + folders.native.size();
+    // Where a 32-bit program finds it: its system32 is SysWOW64, its Sysnative system32.
+    // A text shorter than a folder stops at its zero, which no folder byte matches.
+    const bool inSystem = !folders.native.empty() && StartsWithFolder(text, folders.native);
+    const std::string& from = inSystem ? folders.native : folders.sysnative;
+    const std::string& to = inSystem ? folders.wow64 : folders.native;
+    if (from.empty() || !StartsWithFolder(text, from)) return false;
+    const char* rest = text + from.size();
     char twin[2048];
     size_t restSize = std::strlen(rest) + 1;
-    if (folders.wow64.size() + restSize > sizeof twin) return false;
-    std::memcpy(twin, folders.wow64.data(), folders.wow64.size());
-    std::memcpy(twin + folders.wow64.size(), rest, restSize);
+    if (to.size() + restSize > sizeof twin) return false;
+    std::memcpy(twin, to.data(), to.size());
+    std::memcpy(twin + to.size(), rest, restSize);
     return exists(twin);
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <windows.h>
 
@@ -44,8 +45,8 @@ static bool Natively(const std::function<bool()>& work) {
     return done;
 }
 
-// Under WoW64 the 32-bit build's lookups in the system folder land in SysWOW64: the
-// rules look natively, then at the SysWOW64 twin, and leave redirection as it was.
+// The rules look natively, then where a 32-bit program looks (SysWOW64 for system32,
+// system32 for Sysnative), and leave the thread's redirection as it was.
 TEST(PathRules, SystemFolderIsSeenNativelyAndThroughItsTwin) {
     char system[MAX_PATH], wow64[MAX_PATH];
     ASSERT_TRUE(GetSystemDirectoryA(system, MAX_PATH) && GetSystemWow64DirectoryA(wow64, MAX_PATH));
@@ -56,10 +57,11 @@ TEST(PathRules, SystemFolderIsSeenNativelyAndThroughItsTwin) {
     });
     ASSERT_TRUE(
         Natively([&] { return std::ofstream(only64) << "x" && std::ofstream(only32) << "x"; }));
-    std::string upper = in + "only32.exe";
-    CharUpperA(&upper[0]);
-    const std::pair<std::string, bool> cases[] = {
-        {only64, false}, {in + "only32.exe", false}, {upper, false}, {in + "gone.exe", true}};
+    const std::string alias = std::string(system, std::strrchr(system, '\\')) + "\\SYSNATIVE\\";
+    const std::pair<std::string, bool> cases[] = {{only64, false},
+                                                  {in + "only32.exe", false},
+                                                  {alias + "twtest-only64.exe", false},
+                                                  {in + "gone.exe", true}};
     const bool wow64Build = sizeof(void*) == 4;
     DriveTypeCache drives;
     for (const auto& c : cases) {
@@ -68,7 +70,8 @@ TEST(PathRules, SystemFolderIsSeenNativelyAndThroughItsTwin) {
             << c.first;
         // Redirection is as it was: a 32-bit program sees SysWOW64's file only.
         EXPECT_EQ(GetFileAttributesA(only64.c_str()) == INVALID_FILE_ATTRIBUTES, wow64Build);
-        EXPECT_EQ(GetFileAttributesA(upper.c_str()) != INVALID_FILE_ATTRIBUTES, wow64Build);
+        EXPECT_EQ(GetFileAttributesA((in + "only32.exe").c_str()) != INVALID_FILE_ATTRIBUTES,
+                  wow64Build);
     }
 }
 
