@@ -122,7 +122,7 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
         Put(kRootCurrentUser, kShell, L"tw-pf", pf + L"live", REG_EXPAND_SZ) &&
         Put(kRootLocalMachine, kRun32, L"tw-cpf", L"%CommonProgramFiles%\\..\\tw-live",
             REG_EXPAND_SZ) &&
-        Put(kRootLocalMachine, kRun, L"tw-fit", L"%ProgramFiles%\\" + std::wstring(2028, 'x')) &&
+        Put(kRootLocalMachine, kRun, L"tw-fit", pf + std::wstring(2024, 'x'), REG_EXPAND_SZ) &&
         Put(kRootLocalMachine, kRun, L"tw-beyond", gone + L"Gr\u00f6\u00dfe\uac00.exe") &&
         Put(kRootCurrentUser, kMui, gone + L"Ni\u00f0urhal\U0001F600.exe", L"x") &&
         Put(kRootLocalMachine, "SOFTWARE\\" + kCv + "SharedDLLs", gone + L"s.dll", L"\u00df") &&
