@@ -29,7 +29,7 @@ void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
                 "HKEY_CLASSES_ROOT\\" + view.path + "\\" + serverKey,
                 std::string("(Default) = ") + server.text, kKindKey});
     };
-    WalkSubkeys(kRootClassesRoot, kClassesKey, {kServerFormat, nullptr, status}, test);
+    WalkSubkeys(kRootClassesRoot, kClassesKey, {L"InprocServer32", nullptr, status}, test);
 }
 
 } // namespace velk

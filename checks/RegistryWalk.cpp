@@ -123,9 +123,7 @@ bool TreeReadsExactly(HKEY key, int depth) {
         RegKey subkey;
         if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS ||
-            !HasExactGbkForm(name.data(), length) ||
-            RegOpenKeyExW(key, name.data(), 0, KEY_READ | kPathView, subkey.Put()) !=
-                ERROR_SUCCESS ||
+            !HasExactGbkForm(name.data(), length) || !subkey.Open(key, name.data(), KEY_READ) ||
             !TreeReadsExactly(subkey.Get(), depth + 1))
             return false;
     }
@@ -213,8 +211,8 @@ void WalkSubkeysOf(const KeyView& view, const SubkeyWalk& walk, EntryVisitor vis
     DWORD count;
     if (!key.Open(view.root, view.path.c_str(), KEY_READ) || !CountOf(key.Get(), true, count))
         return;
-    char subkeyPath[kRegTextSize];
     ValueBuffers buffers;
+    const size_t below = walk.below ? std::wcslen(walk.below) : 0;
     for (DWORD i = 0; i < count; ++i) {
         if (walk.stopWatch && walk.stopWatch->stopRequested) return;
         DWORD nameLength = kRegTextSize;
@@ -223,13 +221,13 @@ void WalkSubkeysOf(const KeyView& view, const SubkeyWalk& walk, EntryVisitor vis
                           &written) != ERROR_SUCCESS ||
             !ToExactGbk(buffers.name, nameLength, buffers.nameText, kRegTextSize))
             continue;
-        const char* relative = buffers.nameText;
-        if (walk.subkeyFormat) {
-            if (!FormatKeyPath(subkeyPath, walk.subkeyFormat, buffers.nameText)) continue;
-            relative = subkeyPath;
+        if (walk.below) { // the name becomes the path of the key below it
+            if (nameLength + 1 + below >= kRegTextSize) continue;
+            buffers.name[nameLength] = L'\\';
+            std::wmemcpy(buffers.name + nameLength + 1, walk.below, below + 1);
         }
         RegKey subkey;
-        if (!subkey.Open(key.Get(), relative, KEY_READ)) continue;
+        if (!subkey.Open(key.Get(), buffers.name, KEY_READ)) continue;
         DWORD type = REG_NONE, size = kDataBytes;
         LONG read = RegQueryValueExW(subkey.Get(), walk.valueName, nullptr, &type,
                                      reinterpret_cast<BYTE*>(buffers.data), &size);

@@ -68,9 +68,9 @@ enum class ValueRead {
 void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit);
 
 struct SubkeyWalk {
-    // Null: the value is read from each subkey itself. Otherwise a relative path
-    // with one %s for the subkey's name.
-    const char* subkeyFormat;
+    // Null: the value is read from each subkey itself. Otherwise the name of the key
+    // below each subkey it is read from.
+    const wchar_t* below;
     // The one value read; null for the default value.
     const wchar_t* valueName;
     // Tested before each subkey when given; the walk ends once it is set.

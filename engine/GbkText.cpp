@@ -23,6 +23,14 @@ size_t LastBackslashOf(const char* text, size_t length) {
     return last;
 }
 
+// ASCII is its own code page 936 form: most of what the registry holds needs no
+// conversion, which checks each character the long way.
+bool IsAscii(const wchar_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] >= 0x80) return false;
+    return true;
+}
+
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
@@ -53,20 +61,24 @@ bool EndsWithBackslash(const char* text) {
 
 bool ToExactGbk(const wchar_t* text, size_t length, char* buffer, size_t size) {
     if (size == 0 || length >= size) return false; // each character takes a byte at least
+    if (IsAscii(text, length)) {
+        for (size_t i = 0; i < length; ++i)
+            buffer[i] = static_cast<char>(text[i]);
+        buffer[length] = 0;
+        return true;
+    }
     BOOL inexact = FALSE;
     const int written =
-        length == 0
-            ? 0
-            : WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length),
-                                  buffer, static_cast<int>(size - 1), nullptr, &inexact);
-    if ((length != 0 && written <= 0) || inexact) return false;
+        WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), buffer,
+                            static_cast<int>(size - 1), nullptr, &inexact);
+    if (written <= 0 || inexact) return false;
     buffer[written] = 0;
     return true;
 }
 
 bool HasExactGbkForm(const wchar_t* text, size_t length) {
     BOOL inexact = FALSE;
-    return length == 0 ||
+    return IsAscii(text, length) ||
            (WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr,
                                 0, nullptr, &inexact) > 0 &&
             !inexact);

@@ -117,6 +117,9 @@ public:
     bool Open(uint32_t root, const char* path, REGSAM access) {
         return Open(RootKeyHandle(root), path, access);
     }
+    bool Open(HKEY parent, const wchar_t* path, REGSAM access) {
+        return RegOpenKeyExW(parent, path, 0, access | kPathView, Put()) == ERROR_SUCCESS;
+    }
     // Opens, or creates with every missing key above it.
     bool Create(HKEY parent, const char* path, REGSAM access) {
         return RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -23,7 +23,8 @@ bool IsFixedDrivePath(const char* text, DriveTypeCache& drives);
 // around lookups only, nothing else may load from the system folder meanwhile.
 class NativeFileSystem {
 public:
-    NativeFileSystem();
+    // needed false: nothing to do, for a path that WoW64 would not redirect anyway.
+    explicit NativeFileSystem(bool needed = true);
     ~NativeFileSystem();
     NativeFileSystem(NativeFileSystem&& other) noexcept;
     NativeFileSystem& operator=(NativeFileSystem&&) = delete;
