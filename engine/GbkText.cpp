@@ -38,17 +38,18 @@ char LowerAscii(char c) {
 // Byte by byte is sound for these needles: '.' is never a second byte, so a match
 // starts on a character.
 const char* FindNoCase(const char* text, const char* needle) {
-    size_t n = std::strlen(needle);
-    for (const char* p = text; *p; ++p) {
-        size_t i = 0;
-        while (i < n && p[i] && LowerAscii(p[i]) == needle[i])
-            ++i;
-        if (i == n) return p;
-    }
+    for (const char* p = text; *p; ++p)
+        if (StartsWithNoCase(p, needle)) return p;
     return nullptr;
 }
 
 } // namespace
+
+bool StartsWithNoCase(const char* text, std::string_view prefix) {
+    for (char c : prefix)
+        if (LowerAscii(*text++) != LowerAscii(c)) return false; // stops at text's zero
+    return true;
+}
 
 size_t LastBackslash(const std::string& path) {
     return LastBackslashOf(path.data(), path.size());

@@ -5,6 +5,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+// Whether text begins with prefix, A to Z in either case. Byte by byte: sound for an
+// ASCII prefix, whose bytes a double-byte character can only match as a second byte.
+bool StartsWithNoCase(const char* text, std::string_view prefix);
 
 // The byte offset of the last backslash character; npos when there is none.
 size_t LastBackslash(const std::string& path);

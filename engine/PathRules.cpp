@@ -1,10 +1,11 @@
 #include "engine/PathRules.h"
 
+#include "engine/GbkText.h"
+
 #include <windows.h>
 
 #include <cstring>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -67,23 +68,12 @@ const SystemFolders& Folders() {
     return folders;
 }
 
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c;
-}
-
-// The folder is ASCII, so a matching byte is never part of a double-byte character.
-bool StartsWithFolder(const char* text, std::string_view folder) {
-    for (char f : folder)
-        if (AsciiLower(*text++) != AsciiLower(f)) return false;
-    return true;
-}
-
 // WoW64 redirects only the system folder and regedit.exe; a path naming neither is
 // looked up as it is, sparing every other lookup the switch. Byte by byte: a match
 // inside a double-byte character only switches needlessly.
 bool MayBeRedirected(const char* text) {
     for (const char* p = text; *p; ++p)
-        if (StartsWithFolder(p, "system32") || StartsWithFolder(p, "regedit")) return true;
+        if (StartsWithNoCase(p, "system32") || StartsWithNoCase(p, "regedit")) return true;
     return false;
 }
 
@@ -93,7 +83,6 @@ bool MayBeRedirected(const char* text) {
 // 64-bit programs are never redirected.
 NativeFileSystem::NativeFileSystem(bool) {}
 NativeFileSystem::~NativeFileSystem() {}
-NativeFileSystem::NativeFileSystem(NativeFileSystem&&) noexcept {}
 #else
 NativeFileSystem::NativeFileSystem(bool needed) {
     const Redirection& calls = RedirectionCalls();
@@ -103,11 +92,6 @@ NativeFileSystem::NativeFileSystem(bool needed) {
 
 NativeFileSystem::~NativeFileSystem() {
     if (m_off) RedirectionCalls().revert(m_old);
-}
-
-NativeFileSystem::NativeFileSystem(NativeFileSystem&& other) noexcept
-    : m_old(other.m_old), m_off(other.m_off) {
-    other.m_off = false;
 }
 #endif
 
@@ -141,10 +125,10 @@ bool ExistsWithTwin(const char* text, bool (*exists)(const char*)) {
     if (exists(text)) return true;
     // Where a 32-bit program finds it: its system32 is SysWOW64, its Sysnative system32.
     // A text shorter than a folder stops at its zero, which no folder byte matches.
-    const bool inSystem = !folders.native.empty() && StartsWithFolder(text, folders.native);
+    const bool inSystem = !folders.native.empty() && StartsWithNoCase(text, folders.native);
     const std::string& from = inSystem ? folders.native : folders.sysnative;
     const std::string& to = inSystem ? folders.wow64 : folders.native;
-    if (from.empty() || !StartsWithFolder(text, from)) return false;
+    if (from.empty() || !StartsWithNoCase(text, from)) return false;
     const char* rest = text + from.size();
     char twin[2048];
     size_t restSize = std::strlen(rest) + 1;

@@ -26,8 +26,8 @@ public:
     // needed false: nothing to do, for a path that WoW64 would not redirect anyway.
     explicit NativeFileSystem(bool needed = true);
     ~NativeFileSystem();
-    NativeFileSystem(NativeFileSystem&& other) noexcept;
-    NativeFileSystem& operator=(NativeFileSystem&&) = delete;
+    NativeFileSystem(const NativeFileSystem&) = delete;
+    NativeFileSystem& operator=(const NativeFileSystem&) = delete;
 
 private:
 #ifndef _WIN64
