@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <set>
 #include <tuple>
@@ -147,6 +148,9 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
                          "0|CLSID|" + kClass, "2|" + kRun + "|tw-64", "2|" + kRun32 + "|tw-32",
                          "2|" + kRun + "|tw-pf64", "2|" + kApps + "|tw-app.exe",
                          "2|" + kUninstall + "|tw-exact", "2|" + kUninstall + "|tw-symbol"}));
+    // Said by the test command's probe, never guessed from a crash of the other build.
+    if (const char* why = std::getenv("TW_NO_32BIT_WHY"); why && sizeof(void*) == 8)
+        GTEST_SKIP() << "the 32-bit build cannot run: " << why;
     const std::string printed = RunOtherBuild("").second;
     const std::regex line("\\d+\t\\d+\t([0-9A-F]{8})\t([^\t]*)\t([^\t]*)\t");
     for (std::sregex_iterator i(printed.begin(), printed.end(), line), end; i != end; ++i)

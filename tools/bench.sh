@@ -8,8 +8,16 @@ if [ $# -lt 1 ]; then
     echo "usage: bash tools/bench.sh build/ARCH/bench/<Name>Bench.exe [arguments]" >&2
     exit 2
 fi
+exe=$1
+shift
+tw_probe_32bit
+if [[ "$exe" == *i686* ]] && ! tw_runnable i686; then
+    exe=${exe//i686/x86_64}
+    echo "== the 32-bit build cannot run here: running $exe instead"
+fi
+[ -f "$exe" ] || tw_fail "no $exe: build it first (bash tools/test.sh)"
 trap tw_stop_all EXIT
 tw_setup_prefix
 tw_start_xvfb
 tw_start_wine
-"$TW_WINE" "$@"
+"$TW_WINE" "$exe" "$@"

@@ -3,6 +3,8 @@
 # on a fresh Debian 12 as root.
 #   bash tools/run.sh            the program (build/i686/tidewell.exe)
 #   bash tools/run.sh --scan     the console diagnostic build/i686/ScanTool.exe instead
+# On a machine that cannot run 32-bit code (the probe says why) the same program's
+# 64-bit build (build/x86_64) runs instead.
 # Without a display the program runs on an X server of its own (Xvfb), and what it
 # shows is written to build/run-screen.png every two seconds. TW_RUN_SECONDS=N ends
 # the run after N seconds; otherwise it lasts until the program ends or Ctrl+C.
@@ -17,8 +19,15 @@ case "${1:-}" in
 esac
 
 tw_install_packages
-echo "== building the 32-bit deliverable (i686)"
-tw_build i686
+tw_probe_32bit
+arch=i686
+if tw_runnable i686; then
+    echo "== building the 32-bit deliverable (i686)"
+else
+    arch=x86_64
+    echo "== the 32-bit build cannot run here: building and running the same program's 64-bit build"
+fi
+tw_build "$arch"
 
 TW_RUN_PID=
 TW_SHOT_PID=
@@ -41,7 +50,7 @@ trap 'exit 130' INT TERM
 if [ "$mode" = scan ]; then
     tw_start_wine
     echo "== scanning the registry of the prefix $WINEPREFIX"
-    "$TW_WINE" "$TW_BUILD/i686/ScanTool.exe"
+    "$TW_WINE" "$TW_BUILD/$arch/ScanTool.exe"
     exit 0
 fi
 
@@ -54,8 +63,8 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 tw_start_wine
 
-echo "== running $TW_BUILD/i686/tidewell.exe (the registry of the prefix $WINEPREFIX)"
-"$TW_WINE" "$TW_BUILD/i686/tidewell.exe" &
+echo "== running $TW_BUILD/$arch/tidewell.exe (the registry of the prefix $WINEPREFIX)"
+"$TW_WINE" "$TW_BUILD/$arch/tidewell.exe" &
 TW_RUN_PID=$!
 if [ -n "$screen" ]; then
     (

@@ -15,14 +15,54 @@ export WINEPREFIX=$TW_BUILD/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 TW_WINE="$TW_ROOT/tools/wine-exec.sh"
-TW_MIRROR=${TW_MIRROR:-http://deb.debian.org/debian}
-TW_PACKAGES="locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth imagemagick googletest cmake clang libclang-rt-14-dev debootstrap"
+TW_PACKAGES="gcc libc6-dev locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth imagemagick googletest cmake clang libclang-rt-14-dev debootstrap"
 TW_SID_PACKAGES="wine64 wine locales fonts-wqy-microhei"
 TW_MOUNTS=()
 
 tw_fail() {
     echo "error: $*" >&2
     exit 1
+}
+
+# The Debian mirror this machine's apt already uses (TW_MIRROR overrides): the first
+# archive of its sources that is not the security one.
+tw_debian_mirror() {
+    local uri=${TW_MIRROR:-}
+    [ -n "$uri" ] || uri=$({
+        awk 'tolower($1) == "uris:" { for (i = 2; i <= NF; i++) print $i }' \
+            /etc/apt/sources.list.d/*.sources 2>/dev/null
+        sed -nE 's/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+).*/\2/p' \
+            /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null
+    } | grep -E '^[a-z+]+:/' | grep -v -- '-security' | head -n1)
+    [ -n "$uri" ] || tw_fail "no Debian mirror in this machine's apt sources (the URIs: of" \
+        "/etc/apt/sources.list.d/*.sources or a deb line of /etc/apt/sources.list); add one or set TW_MIRROR"
+    echo "$uri"
+}
+
+# Whether this machine runs 32-bit code at all, asked once of a native probe that is not
+# the program (some kernels have no 32-bit user mode: every 32-bit exe dies at once under
+# WoW64). Sets TW_32BIT to yes or no and prints the verdict with its reason. TW_NO_32BIT=1
+# forces "no", to try that road; nothing forces "yes". Where the answer is no, the tests
+# read the reason from TW_NO_32BIT_WHY and skip what needs a 32-bit program.
+tw_probe_32bit() {
+    local probe=$TW_BUILD/probe32 why
+    mkdir -p "$TW_BUILD"
+    gcc -O1 -no-pie -o "$probe" "$TW_ROOT/tools/probe32.c" || tw_fail "cannot build the 32-bit probe"
+    if why=$("$probe" 2>&1) && [ -z "${TW_NO_32BIT:-}" ]; then
+        TW_32BIT=yes
+        unset TW_NO_32BIT_WHY
+    else
+        TW_32BIT=no
+        [ -n "$why" ] || why="this machine cannot run 32-bit code (the probe printed nothing)"
+        [ -z "${TW_NO_32BIT:-}" ] || why="this machine cannot run 32-bit code (TW_NO_32BIT is set; the probe: ${why#this machine })"
+        export TW_NO_32BIT_WHY=$why
+    fi
+    echo "== $why"
+}
+
+# tw_runnable ARCH: whether this machine can run the build of ARCH (after tw_probe_32bit).
+tw_runnable() {
+    [ "$1" != i686 ] || [ "$TW_32BIT" = yes ]
 }
 
 tw_install_packages() {
@@ -102,9 +142,11 @@ tw_sid_mounted() {
 tw_setup_sid() {
     if [ ! -f "$TW_SID/.tidewell-ready" ]; then
         tw_sid_mounted && tw_fail "$TW_SID is half made and still has mounts; unmount them first"
+        local mirror
+        mirror=$(tw_debian_mirror) || exit 1
         rm -rf "$TW_SID"
         echo "== making a Debian sid chroot for Wine with WoW64 in $TW_SID"
-        debootstrap --variant=minbase sid "$TW_SID" "$TW_MIRROR" >"$TW_BUILD/sid-debootstrap.log" 2>&1 ||
+        debootstrap --variant=minbase sid "$TW_SID" "$mirror" >"$TW_BUILD/sid-debootstrap.log" 2>&1 ||
             tw_fail "debootstrap of sid failed (log: $TW_BUILD/sid-debootstrap.log)"
         # The mirror's sid Release may be past its Valid-Until date.
         echo 'Acquire::Check-Valid-Until "false";' >"$TW_SID/etc/apt/apt.conf.d/99tidewell"
