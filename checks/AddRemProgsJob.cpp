@@ -8,8 +8,6 @@
 namespace velk {
 
 namespace {
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
 const char kInvalidEntry[] = "添加/删除 项目无效。";
 } // namespace
 
@@ -20,25 +18,27 @@ AddRemProgsJob::AddRemProgsJob() {
 }
 
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
+    const Place& uninstall = kPlaces[kUninstallPlace];
     auto testUninstall = [&](const KeyView& view, const char* subkey, const EntryText& command) {
         if (!command.GoneForAll(CommandLineTargetMissing)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), subkey, kInvalidEntry, view.path,
-                std::string(subkey) + " = " + command.text, kKindKey});
+               {view.root, view.path.c_str(), subkey, kInvalidEntry,
+                uninstall.LocationOf(view, subkey), std::string(subkey) + " = " + command.text,
+                uninstall.kind});
     };
-    WalkSubkeys(kRootLocalMachine, kUninstallKey, {nullptr, L"UninstallString", status},
-                testUninstall);
+    WalkSubkeys(uninstall, {nullptr, L"UninstallString", status}, testUninstall);
 
     if (status->stopRequested) return;
 
     DriveTypeCache drives;
+    const Place& folders = kPlaces[kInstallerFoldersPlace];
     auto testFolder = [&](const KeyView& view, const char* folder, const EntryText&) {
         if (!IsMissingFixedPath(folder, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), folder, kInvalidEntry, view.path, folder,
-                kKindValue});
+               {view.root, view.path.c_str(), folder, kInvalidEntry,
+                folders.LocationOf(view, folder), folder, folders.kind});
     };
-    WalkValues(kRootLocalMachine, kFoldersKey, ValueRead::NameOnly, testFolder);
+    WalkValues(folders, ValueRead::NameOnly, testFolder);
 }
 
 } // namespace velk

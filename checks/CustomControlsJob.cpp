@@ -7,7 +7,6 @@
 namespace velk {
 
 namespace {
-const char kClassesKey[] = "CLSID";
 const char kServerFormat[] = "%s\\InprocServer32";
 } // namespace
 
@@ -21,15 +20,16 @@ void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     char serverKey[kRegTextSize];
     auto gone = [&](const char* server) { return IsMissingFixedPath(server, drives); };
+    const Place& classes = kPlaces[kClassesPlace];
     auto test = [&](const KeyView& view, const char* classId, const EntryText& server) {
         if (!server.GoneForAll(gone)) return;
         if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
         Report(status, items,
-               {kRootClassesRoot, view.path.c_str(), classId, "自定义控制器无效。",
-                "HKEY_CLASSES_ROOT\\" + view.path + "\\" + serverKey,
-                std::string("(Default) = ") + server.text, kKindKey});
+               {view.root, view.path.c_str(), classId, "自定义控制器无效。",
+                classes.LocationOf(view, classId), std::string("(Default) = ") + server.text,
+                classes.kind});
     };
-    WalkSubkeys(kRootClassesRoot, kClassesKey, {L"InprocServer32", nullptr, status}, test);
+    WalkSubkeys(classes, {L"InprocServer32", nullptr, status}, test);
 }
 
 } // namespace velk

@@ -9,11 +9,6 @@
 
 namespace velk {
 
-namespace {
-const char kHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\Help";
-const char kHtmlHelpKey[] = "SOFTWARE\\Microsoft\\Windows\\HTML Help";
-} // namespace
-
 HelpresJob::HelpresJob() {
     name = "帮助和资源";
     description = "在你的系统中执行基本的帮助和资源检查。";
@@ -28,6 +23,7 @@ void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
     auto separatorAfter = [](const char* folder) {
         return folder[0] && !EndsWithBackslash(folder) ? "\\" : "";
     };
+    const Place* place = nullptr;
     auto test = [&](const KeyView& view, const char* fileName, const EntryText& folder) {
         auto gone = [&](const char* in) {
             int length = std::snprintf(filePath, sizeof filePath, "%s%s%s", in, separatorAfter(in),
@@ -38,15 +34,16 @@ void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
         };
         if (!folder.GoneForAll(gone)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), fileName,
-                std::string("帮助文件 ") + fileName + " 不存在", "HKEY_LOCAL_MACHINE\\" + view.path,
+               {view.root, view.path.c_str(), fileName,
+                std::string("帮助文件 ") + fileName + " 不存在", place->LocationOf(view, fileName),
                 std::string(fileName) + " = " + folder.text + separatorAfter(folder.text),
-                kKindValue});
+                place->kind});
     };
 
-    for (const char* pass : {kHelpKey, kHtmlHelpKey}) {
+    for (PlaceId pass : {kHelpPlace, kHtmlHelpPlace}) {
         if (status->stopRequested) return;
-        WalkValues(kRootLocalMachine, pass, ValueRead::Text, test);
+        place = &kPlaces[pass];
+        WalkValues(*place, ValueRead::Text, test);
     }
 }
 

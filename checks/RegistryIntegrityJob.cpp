@@ -6,11 +6,6 @@
 
 namespace velk {
 
-namespace {
-const char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-}
-
 RegistryIntegrityJob::RegistryIntegrityJob() {
     name = "注册表完整性";
     description = "在你的系统执行基本的注册表完整性检查。";
@@ -20,14 +15,15 @@ RegistryIntegrityJob::RegistryIntegrityJob() {
 void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     auto gone = [&](const char* folder) { return IsMissingFixedPath(folder, drives); };
+    const Place& place = kPlaces[kShellFoldersPlace];
     auto test = [&](const KeyView& view, const char* folderName, const EntryText& folder) {
         if (!folder.GoneForAll(gone)) return;
         Report(status, items,
-               {kRootCurrentUser, view.path.c_str(), folderName, "值无效。",
-                "HKEY_CURRENT_USER\\" + view.path, std::string(folderName) + " = " + folder.text,
-                kKindValue});
+               {view.root, view.path.c_str(), folderName, "值无效。",
+                place.LocationOf(view, folderName), std::string(folderName) + " = " + folder.text,
+                place.kind});
     };
-    WalkValues(kRootCurrentUser, kShellFoldersKey, ValueRead::Text, test);
+    WalkValues(place, ValueRead::Text, test);
 }
 
 } // namespace velk

@@ -144,23 +144,14 @@ std::wstring KernelName(HKEY key) {
     return std::wstring(reinterpret_cast<const wchar_t*>(buffer + 1), buffer[0] / sizeof(wchar_t));
 }
 
-// The literal path of the 32-bit copy of a key 64-bit Windows redirects; empty otherwise.
-std::string PathFor32Bit(uint32_t root, const char* path) {
-    const char kSoftware[] = "SOFTWARE\\";
-    const size_t software = sizeof kSoftware - 1;
-    if (root == kRootClassesRoot) return std::string("Wow6432Node\\") + path;
-    if (root == kRootLocalMachine && _strnicmp(path, kSoftware, software) == 0)
-        return std::string(path, software) + "Wow6432Node\\" + (path + software);
-    return {};
-}
-
 } // namespace
 
-std::vector<KeyView> KeyViews(uint32_t root, const char* path) {
+std::vector<KeyView> KeyViews(const Place& place) {
     std::vector<KeyView> views;
     RegKey native, copy;
-    if (native.Open(root, path, KEY_READ)) views.push_back({root, path});
-    std::string copyPath = PathFor32Bit(root, path);
+    const uint32_t root = place.root;
+    if (native.Open(root, place.path, KEY_READ)) views.push_back({root, place.path});
+    std::string copyPath = place.PathFor32Bit();
     if (copyPath.empty() || !copy.Open(root, copyPath.c_str(), KEY_READ)) return views;
     if (native) {
         // A key shared by both views, or one that cannot be told apart, is read once.
@@ -240,13 +231,13 @@ void WalkSubkeysOf(const KeyView& view, const SubkeyWalk& walk, EntryVisitor vis
 
 } // namespace
 
-void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit) {
-    for (const KeyView& view : KeyViews(root, path))
+void WalkValues(const Place& place, ValueRead mode, EntryVisitor visit) {
+    for (const KeyView& view : KeyViews(place))
         WalkValuesOf(view, mode, visit);
 }
 
-void WalkSubkeys(uint32_t root, const char* path, const SubkeyWalk& walk, EntryVisitor visit) {
-    for (const KeyView& view : KeyViews(root, path))
+void WalkSubkeys(const Place& place, const SubkeyWalk& walk, EntryVisitor visit) {
+    for (const KeyView& view : KeyViews(place))
         WalkSubkeysOf(view, walk, visit);
 }
 

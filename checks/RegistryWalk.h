@@ -4,6 +4,7 @@
 // passed over, since the A functions the fix and the backup use cannot reach it.
 #pragma once
 
+#include "checks/Place.h"
 #include "engine/GbkText.h"
 #include "engine/ProblemItem.h"
 
@@ -14,13 +15,6 @@
 #include <vector>
 
 constexpr size_t kRegTextSize = 2048;
-
-// One copy of a check's key. 64-bit Windows keeps a second copy of HKLM\SOFTWARE and
-// of HKEY_CLASSES_ROOT for 32-bit programs, reached here by its Wow6432Node path.
-struct KeyView {
-    uint32_t root;
-    std::string path;
-};
 
 // What an entry's text names. REG_EXPAND_SZ naming the program folders reads one way
 // for 64-bit programs and another for 32-bit ones; an entry is stale only when what it
@@ -53,9 +47,9 @@ private:
     void (*m_call)(void*, const KeyView&, const char*, const EntryText&);
 };
 
-// The copies of root\path that exist, the native one first; a key both views share
-// is walked once.
-std::vector<KeyView> KeyViews(uint32_t root, const char* path);
+// The copies of a place's key that exist, the native one first; a key both views
+// share is walked once.
+std::vector<KeyView> KeyViews(const Place& place);
 
 enum class ValueRead {
     NameOnly,  // every value whose name and stored text are exact; text is null
@@ -63,9 +57,13 @@ enum class ValueRead {
     StoredText // REG_SZ only
 };
 
-// Visits (view, value name, text) of each value of root\path, in each view, that
+// Visits (view, value name, text) of each value of a place's key, in each view, that
 // passes the read mode.
-void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit);
+void WalkValues(const Place& place, ValueRead mode, EntryVisitor visit);
+// A key of one's own, walked as a place read in both views.
+inline void WalkValues(uint32_t root, const char* path, ValueRead mode, EntryVisitor visit) {
+    WalkValues({root, path, kKindValue, Views::NativeAnd32Bit, Location::Path}, mode, visit);
+}
 
 struct SubkeyWalk {
     // Null: the value is read from each subkey itself. Otherwise the name of the key
@@ -77,9 +75,13 @@ struct SubkeyWalk {
     const ScanStatus* stopWatch;
 };
 
-// Visits (view, subkey name, text) of each subkey of root\path, in each view, whose
-// value is REG_SZ or REG_EXPAND_SZ.
-void WalkSubkeys(uint32_t root, const char* path, const SubkeyWalk& walk, EntryVisitor visit);
+// Visits (view, subkey name, text) of each subkey of a place's key, in each view,
+// whose value is REG_SZ or REG_EXPAND_SZ.
+void WalkSubkeys(const Place& place, const SubkeyWalk& walk, EntryVisitor visit);
+inline void WalkSubkeys(uint32_t root, const char* path, const SubkeyWalk& walk,
+                        EntryVisitor visit) {
+    WalkSubkeys({root, path, kKindKey, Views::NativeAnd32Bit, Location::Path}, walk, visit);
+}
 
 // Whether root\path\name and everything below it read the same through the A
 // functions: a backup of it restores what was there.

@@ -6,10 +6,6 @@
 
 namespace velk {
 
-namespace {
-const char kSharedKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-}
-
 SharedProgsJob::SharedProgsJob() {
     name = "共享程序";
     description = "在你的系统中查找共享文件。";
@@ -19,13 +15,14 @@ SharedProgsJob::SharedProgsJob() {
 void SharedProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     // The value's name is the shared file; its data is only a use count.
+    const Place& place = kPlaces[kSharedDllsPlace];
     auto test = [&](const KeyView& view, const char* valueName, const EntryText&) {
         if (!IsMissingFixedPath(valueName, drives)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), valueName, "值无效。", view.path, valueName,
-                kKindValue});
+               {view.root, view.path.c_str(), valueName, "值无效。",
+                place.LocationOf(view, valueName), valueName, place.kind});
     };
-    WalkValues(kRootLocalMachine, kSharedKey, ValueRead::NameOnly, test);
+    WalkValues(place, ValueRead::NameOnly, test);
 }
 
 } // namespace velk

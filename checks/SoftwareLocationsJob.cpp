@@ -6,11 +6,6 @@
 
 namespace velk {
 
-namespace {
-const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-const char kMuiCacheKey[] = "SOFTWARE\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
-} // namespace
-
 SoftwareLocationsJob::SoftwareLocationsJob() {
     name = "软件位置";
     description = "检查软件位置。";
@@ -21,26 +16,27 @@ void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
 
     auto gone = [&](const char* path) { return IsMissingFixedPath(path, drives); };
+    const Place& appPaths = kPlaces[kAppPathsPlace];
     auto testAppPath = [&](const KeyView& view, const char* subkey, const EntryText& text) {
         if (!text.GoneForAll(gone)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), subkey, "值无效。",
-                "HKEY_LOCAL_MACHINE\\" + view.path + "\\" + subkey,
-                std::string("(Default) = ") + text.text, kKindKey});
+               {view.root, view.path.c_str(), subkey, "值无效。", appPaths.LocationOf(view, subkey),
+                std::string("(Default) = ") + text.text, appPaths.kind});
     };
-    WalkSubkeys(kRootLocalMachine, kAppPathsKey, {nullptr, nullptr, nullptr}, testAppPath);
+    WalkSubkeys(appPaths, {nullptr, nullptr, nullptr}, testAppPath);
 
     if (status->stopRequested) return;
 
     // MUICache names its values after the programs.
+    const Place& cache = kPlaces[kMuiCachePlace];
     auto testCache = [&](const KeyView& view, const char* valueName, const EntryText& text) {
         if (!gone(valueName)) return;
         Report(status, items,
-               {kRootCurrentUser, view.path.c_str(), valueName, "值无效。",
-                "HKEY_CURRENT_USER\\" + view.path, std::string(valueName) + " = " + text.text,
-                kKindValue});
+               {view.root, view.path.c_str(), valueName, "值无效。",
+                cache.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
+                cache.kind});
     };
-    WalkValues(kRootCurrentUser, kMuiCacheKey, ValueRead::StoredText, testCache);
+    WalkValues(cache, ValueRead::StoredText, testCache);
 }
 
 } // namespace velk

@@ -9,10 +9,6 @@
 
 namespace velk {
 
-namespace {
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-}
-
 StartupProgsJob::StartupProgsJob() {
     name = "启动程序";
     description = "在你的系统执行基本的注册表完整性检查。";
@@ -32,13 +28,15 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
         program[length] = 0;
         return IsMissingFixedPath(program, drives);
     };
+    const Place& place = kPlaces[kRunPlace];
     auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
         if (!text.GoneForAll(gone)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), valueName, "值无效。", view.path,
-                std::string(valueName) + " = " + text.text, kKindValue});
+               {view.root, view.path.c_str(), valueName, "值无效。",
+                place.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
+                place.kind});
     };
-    WalkValues(kRootLocalMachine, kRunKey, ValueRead::Text, test);
+    WalkValues(place, ValueRead::Text, test);
 }
 
 } // namespace velk

@@ -13,8 +13,6 @@ namespace velk {
 
 namespace {
 
-const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
-
 // A bare file name lies in the fonts folder; false when that cannot be told or the
 // joined path would not fit.
 bool FontsFolderPath(const char* fileName, char (&path)[kRegTextSize]) {
@@ -42,14 +40,15 @@ void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
         if (StartsWithDrivePrefix(text) || text[0] == '\\') return IsMissingFixedPath(text, drives);
         return FontsFolderPath(text, joined) && IsMissingFixedPath(joined, drives);
     };
+    const Place& place = kPlaces[kFontsPlace];
     auto test = [&](const KeyView& view, const char* fontName, const EntryText& text) {
         if (!text.GoneForAll(gone)) return;
         Report(status, items,
-               {kRootLocalMachine, view.path.c_str(), fontName, "字体项目无效",
-                "HKEY_LOCAL_MACHINE\\" + view.path, std::string(fontName) + " = " + text.text,
-                kKindValue});
+               {view.root, view.path.c_str(), fontName, "字体项目无效",
+                place.LocationOf(view, fontName), std::string(fontName) + " = " + text.text,
+                place.kind});
     };
-    WalkValues(kRootLocalMachine, kFontsKey, ValueRead::Text, test);
+    WalkValues(place, ValueRead::Text, test);
 }
 
 } // namespace velk
