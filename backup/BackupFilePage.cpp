@@ -77,22 +77,19 @@ void BackupFilePage::Fill() {
     const BackupManager manager;
     std::vector<std::string> names;
     manager.ListBackups(names);
-    const std::string folder = manager.GetBackupFolder();
-    if (folder.empty()) return;
     // Redrawn once at the end: row by row, a thousand backups take half a minute.
     SendMessageA(m_hWndList, WM_SETREDRAW, FALSE, 0);
     for (const std::string& name : names)
-        AddRow(folder, name);
+        AddRow(manager, name);
     SendMessageA(m_hWndList, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(NewestFirst));
     SendMessageA(m_hWndList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(m_hWndList, nullptr, TRUE);
 }
 
-void BackupFilePage::AddRow(const std::string& folder, const std::string& name) {
-    // Not shared, as the restore opens it: a file another program holds is left out,
-    // and so is a folder whose name ends in ".backup2".
-    FileHandle file(
-        CreateFileA((folder + name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+void BackupFilePage::AddRow(const BackupManager& manager, const std::string& name) {
+    // As the restore opens it: a file another program holds is left out, and so are a
+    // link and a folder whose name ends in ".backup2".
+    FileHandle file = manager.OpenBackup(name);
     if (!file) return;
     auto* entry = new BackupFileEntry{name, {}, 0};
     GetFileTime(file.Get(), &entry->creationTime, nullptr, nullptr);

@@ -2,6 +2,7 @@
 // backup file in the backup folder, newest first, with its name, date and size.
 #pragma once
 
+#include "backup/BackupManager.h"
 #include "wizard/WizardPage.h"
 
 #include <windows.h>
@@ -43,7 +44,7 @@ public:
 private:
     LRESULT OnCreate() override;
     LRESULT OnDestroy() override;
-    void AddRow(const std::string& folder, const std::string& name);
+    void AddRow(const BackupManager& manager, const std::string& name);
     BackupFileEntry* EntryAt(int row) const;
 };
 

@@ -2,8 +2,11 @@
 
 #include "backup/BackupFile.h"
 #include "backup/BackupWriter.h"
+#include "checks/Place.h"
 #include "engine/GbkText.h"
 #include "engine/Handles.h"
+
+#include <sddl.h>
 
 #include <cstdio>
 
@@ -11,15 +14,36 @@ namespace {
 
 const char kExtension[] = ".backup2";
 constexpr int kLastAutomaticNumber = 998;
+// Protected from inheritance: Administrators and SYSTEM full control, everyone else
+// read, list and traverse, for the folder and all it holds.
+const char kFolderSecurity[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;WD)";
+
+bool IsLinkAttribute(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A file of the folder as itself: a junction or link there is opened, found and refused,
+// never followed.
+FileHandle OpenNoLink(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                      DWORD flags) {
+    FileHandle file(CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                                flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (file &&
+        (!GetFileInformationByHandle(file.Get(), &info) || IsLinkAttribute(info.dwFileAttributes)))
+        file.Reset();
+    return file;
+}
 
 // Writes what a walk over a checked key node meets, one open key per level.
 class KeyNodeWriter : public KeyNodeVisitor {
 public:
-    explicit KeyNodeWriter(HKEY parent) : m_parent(parent) {}
+    KeyNodeWriter(HKEY parent, const std::string& name) : m_parent(parent), m_name(name) {}
 
     bool EnterKey(const std::string& name) override {
         RegKey key;
-        if (!key.Create(Current(), name.c_str(), KEY_WRITE)) {
+        // The card shows the record's name: a node of another name is not what it shows.
+        if ((m_open.empty() && name != m_name) || !key.Create(Current(), name.c_str(), KEY_WRITE)) {
             ++failures;
             return false;
         }
@@ -39,6 +63,7 @@ private:
     HKEY Current() const { return m_open.empty() ? m_parent : m_open.back().Get(); }
 
     HKEY m_parent;
+    const std::string& m_name;
     std::vector<RegKey> m_open;
 };
 
@@ -47,7 +72,7 @@ bool RestoreValueInto(ByteSource& file, const ProblemItem& item, LastKey& target
     uint32_t type = 0;
     std::vector<uint8_t> data;
     HKEY key = nullptr;
-    return IsKnownRoot(item.rootKey) && item.backupOffset >= 0 &&
+    return IsPlaceItem(item) && item.backupOffset >= 0 &&
            file.Seek(static_cast<uint64_t>(item.backupOffset)) &&
            ReadValueBlock(file, type, data) &&
            (key = target.Reach(item.rootKey, item.keyPath, KEY_WRITE, true)) != nullptr &&
@@ -84,14 +109,35 @@ std::string BackupManager::NextBackupName() const {
     return {};
 }
 
+FileHandle BackupManager::HoldFolder(bool create) const {
+    std::string folder = GetBackupFolder();
+    if (folder.empty()) return FileHandle();
+    folder.pop_back(); // the folder itself, not its contents
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (create && ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                      kFolderSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
+        SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+        CreateDirectoryA(folder.c_str(), &attributes);
+        LocalFree(descriptor);
+    }
+    // Without FILE_SHARE_DELETE it can be neither renamed nor removed while held.
+    return OpenNoLink(folder, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+bool BackupManager::FolderIsLink() const {
+    std::string folder = GetBackupFolder();
+    if (folder.empty()) return false;
+    folder.pop_back();
+    return IsLinkAttribute(GetFileAttributesA(folder.c_str()));
+}
+
 std::string BackupManager::WriteTemporary(const ProblemList& items) const {
     std::string folder = GetBackupFolder();
     if (folder.empty() || items.size() > UINT32_MAX) return {};
-    CreateDirectoryA(folder.c_str(), nullptr);
     char temp[MAX_PATH];
     if (!GetTempFileNameA(folder.c_str(), "tw", 0, temp)) return {};
-    FileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file = OpenNoLink(temp, GENERIC_WRITE, 0, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL);
     bool ok = static_cast<bool>(file);
     if (ok) {
         BackupFileWriter writer(file.Get());
@@ -113,7 +159,8 @@ std::string BackupManager::WriteTemporary(const ProblemList& items) const {
 
 bool BackupManager::CreateBackup(const std::string& name, const ProblemList& items) const {
     std::string path = PathOf(name);
-    std::string temp = path.empty() ? std::string() : WriteTemporary(items);
+    const FileHandle folder = HoldFolder(true);
+    std::string temp = path.empty() || !folder ? std::string() : WriteTemporary(items);
     if (temp.empty()) return false;
     // Without MOVEFILE_REPLACE_EXISTING an existing file stays as it is.
     if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
@@ -122,7 +169,8 @@ bool BackupManager::CreateBackup(const std::string& name, const ProblemList& ite
 }
 
 std::string BackupManager::CreateAutomaticBackup(const ProblemList& items) const {
-    std::string temp = WriteTemporary(items);
+    const FileHandle folder = HoldFolder(true);
+    std::string temp = folder ? WriteTemporary(items) : std::string();
     if (temp.empty()) return {};
     // A name taken since it was found free moves the backup on to the next one.
     for (int tries = 0; tries < kLastAutomaticNumber; ++tries) {
@@ -138,24 +186,25 @@ std::string BackupManager::CreateAutomaticBackup(const ProblemList& items) const
 }
 
 void BackupManager::ListBackups(std::vector<std::string>& names) const {
-    std::string folder = GetBackupFolder();
-    if (folder.empty()) return;
-    CreateDirectoryA(folder.c_str(), nullptr);
+    const FileHandle held = HoldFolder(true);
+    if (!held) return;
     WIN32_FIND_DATAA found;
-    FindHandle find(FindFirstFileA((folder + "*").c_str(), &found));
+    FindHandle find(FindFirstFileA((GetBackupFolder() + "*").c_str(), &found));
     if (!find) return;
     do {
         std::string entry = found.cFileName;
         size_t dot = entry.rfind('.');
-        if (dot != std::string::npos && entry.compare(dot, std::string::npos, kExtension) == 0)
+        if (dot != std::string::npos && entry.compare(dot, std::string::npos, kExtension) == 0 &&
+            !IsLinkAttribute(found.dwFileAttributes))
             names.push_back(entry);
     } while (FindNextFileA(find.Get(), &found));
 }
 
 FileHandle BackupManager::OpenBackup(const std::string& name) const {
     std::string path = PathOf(name);
-    if (path.empty()) return FileHandle();
-    return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const FileHandle folder = HoldFolder(false);
+    if (path.empty() || !folder) return FileHandle();
+    return OpenNoLink(path, GENERIC_READ, 0, OPEN_EXISTING, 0);
 }
 
 bool BackupManager::ReadBackup(const std::string& name, ProblemList& items) const {
@@ -168,7 +217,8 @@ bool BackupManager::ReadBackup(const std::string& name, ProblemList& items) cons
     for (uint32_t i = 0; i < count; ++i) {
         ProblemItem item;
         if (!ReadItemRecord(reader, item)) break;
-        item.selected = true;
+        item.foreign = !IsPlaceItem(item);
+        item.selected = !item.foreign;
         items.push_back(std::move(item));
     }
     return true;
@@ -213,7 +263,7 @@ bool BackupManager::RestoreValue(ByteSource& file, const ProblemItem& item) cons
 }
 
 bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) const {
-    if (!IsKnownRoot(item.rootKey) || item.backupOffset < 0) return false;
+    if (!IsPlaceItem(item) || item.backupOffset < 0) return false;
     // Checked whole first, then held in memory: a damaged node writes nothing.
     uint64_t start = static_cast<uint64_t>(item.backupOffset);
     if (!file.Seek(start) || !SkipKeyNode(file)) return false;
@@ -223,10 +273,11 @@ bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) co
         !parent.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE))
         return false;
     MemorySource node(payload);
-    return RestoreKeyNode(node, parent.Get());
+    return RestoreKeyNode(node, parent.Get(), item.itemName);
 }
 
-bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent) const {
-    KeyNodeWriter writer(parent);
+bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent,
+                                   const std::string& name) const {
+    KeyNodeWriter writer(parent, name);
     return WalkKeyNode(payload, &writer) && writer.failures == 0;
 }

@@ -5,6 +5,7 @@
 #include "engine/Instance.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -62,12 +63,20 @@ void ResultView::LayoutItems() {
     InvalidateRect(m_hWndView, nullptr, FALSE);
 }
 
+std::string ResultView::TitleLine(const ProblemItem& item) {
+    return item.foreign ? "这不是本程序清理的位置，不会恢复。" : item.description;
+}
+
 std::string ResultView::ItemLine(const ProblemItem& item) {
-    return "项目：" + item.locationText;
+    if (!item.foreign) return "项目：" + item.locationText;
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%08X", static_cast<unsigned>(item.rootKey));
+    const char* root = RootName(item.rootKey);
+    return "项目：" + std::string(root ? root : number) + "\\" + item.keyPath;
 }
 
 std::string ResultView::ValueLine(const ProblemItem& item) {
-    return "值：" + item.dataText;
+    return item.foreign ? "名称：" + item.itemName : "值：" + item.dataText;
 }
 
 LRESULT ResultView::OnDestroy() {
@@ -126,7 +135,7 @@ void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIO
 
     SelectObject(dc, bold);
     SetTextColor(dc, velk::kCardTitleColour);
-    DrawLine(dc, item.description, RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
+    DrawLine(dc, TitleLine(item), RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
              kTitleFormat);
 
     SelectObject(dc, regular);
@@ -192,7 +201,8 @@ LRESULT ResultView::OnLButtonDown(POINT at) {
     const RECT& card = m_entries[index].rect;
     RECT box = kTickBox;
     OffsetRect(&box, card.left, card.top);
-    if (!PtInRect(&box, point)) return 0;
+    // A foreign record's box is drawn but does nothing.
+    if (!PtInRect(&box, point) || m_entries[index].item->foreign) return 0;
     m_entries[index].item->selected = !m_entries[index].item->selected;
     InvalidateRect(m_hWndView, nullptr, FALSE);
     return 0;

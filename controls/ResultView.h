@@ -37,7 +37,9 @@ public:
     int32_t ScrollPos() const { return m_scrollPos; }
     int32_t ContentHeight() const { return m_contentHeight; }
 
-    // What a card's item and value lines say; the texts may be kilobytes long.
+    // What a card's three lines say; the texts may be kilobytes long. A foreign record
+    // says it is not restored and where it really points, not what it claims.
+    static std::string TitleLine(const ProblemItem& item);
     static std::string ItemLine(const ProblemItem& item);
     static std::string ValueLine(const ProblemItem& item);
 

@@ -18,6 +18,14 @@ constexpr bool IsKnownRoot(uint32_t root) {
     return root == kRootClassesRoot || root == kRootCurrentUser || root == kRootLocalMachine;
 }
 
+// The name a location text gives a root; null for a number that is none.
+constexpr const char* RootName(uint32_t root) {
+    return root == kRootClassesRoot    ? "HKEY_CLASSES_ROOT"
+           : root == kRootCurrentUser  ? "HKEY_CURRENT_USER"
+           : root == kRootLocalMachine ? "HKEY_LOCAL_MACHINE"
+                                       : nullptr;
+}
+
 // The registry nests keys no deeper; a walk deeper than that follows a loop or damage.
 constexpr int kMaxKeyDepth = 512;
 
@@ -35,6 +43,8 @@ struct ProblemItem {
     int32_t backupOffset = 0;
     int32_t kind = kKindValue;
     bool selected = true;
+    // A backup's record of no shape a check makes: shown, never ticked, never written.
+    bool foreign = false;
 };
 
 using ProblemList = std::vector<ProblemItem>;

@@ -8,6 +8,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace {
 
 const char kClassName[] = "wizard_frame_class";
@@ -24,6 +26,14 @@ void SetButton(Button& button, const char* caption, int32_t commandId) {
 bool Checked(HWND radio) {
     return SendMessageA(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
+
+// Whether a list read from a backup holds anything a restore may write.
+bool AnyRestorable(const ProblemList& items) {
+    return std::any_of(items.begin(), items.end(),
+                       [](const ProblemItem& item) { return !item.foreign; });
+}
+
+const char kFolderIsLink[] = "备份文件夹是一个链接（联接点或符号链接），本程序不通过它读写备份。";
 
 // The please-wait dialog takes no part: it is a picture.
 INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
@@ -133,13 +143,18 @@ void WizardFrame::ShowStep(Step step) {
         m_ProgressPage.PrepareScan();
         page = &m_ProgressPage;
         break;
-    case Step::Results:
     case Step::Records:
+        // Records that are all foreign: the page says there is nothing to restore.
+        if (!m_Items.empty() && !AnyRestorable(m_Items)) SetTitle("此备份中没有可以恢复的记录");
+        [[fallthrough]];
+    case Step::Results:
         m_ResultPage.SetItems(m_Items);
         page = &m_ResultPage;
         break;
     case Step::Backups:
         m_BackupFilePage.Fill();
+        if (m_BackupManager.FolderIsLink())
+            MessageBoxA(m_hWndWizard, kFolderIsLink, "错误", MB_OK | MB_ICONERROR);
         page = &m_BackupFilePage;
         break;
     }
@@ -190,8 +205,10 @@ void WizardFrame::Fix() {
     if (answer == IDYES && m_BackupManager.CreateAutomaticBackup(items).empty()) {
         HideWaitDialog();
         // Nothing deleted: the results stay, ticks and all, for another try.
-        MessageBoxA(m_hWndWizard, "创建备份文件失败，你的系统未修改。", "失败",
-                    MB_OK | MB_ICONERROR);
+        const std::string why = m_BackupManager.FolderIsLink()
+                                    ? std::string(kFolderIsLink) + "你的系统未修改。"
+                                    : "创建备份文件失败，你的系统未修改。";
+        MessageBoxA(m_hWndWizard, why.c_str(), "失败", MB_OK | MB_ICONERROR);
         return;
     }
     const bool ok = m_Repairer.DeleteSelectedItems(items) && allKept;
@@ -207,8 +224,8 @@ void WizardFrame::Restore() {
     FileHandle file = m_BackupManager.OpenBackup(m_BackupFilePage.m_strFileName);
     // A file that is gone, held by another program or no longer the one read writes
     // nothing; held open without sharing, it cannot change after the check. A file
-    // that gave no records restored nothing.
-    const bool ok = !m_Items.empty() && m_BackupManager.HoldsRecords(file.Get(), m_Items) &&
+    // that gave no records, or only foreign ones, restored nothing.
+    const bool ok = AnyRestorable(m_Items) && m_BackupManager.HoldsRecords(file.Get(), m_Items) &&
                     m_BackupManager.RestoreItems(file.Get(), m_Items);
     file.Reset();
     HideWaitDialog();
