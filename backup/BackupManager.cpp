@@ -38,12 +38,11 @@ FileHandle OpenNoLink(const std::string& path, DWORD access, DWORD share, DWORD 
 // Writes what a walk over a checked key node meets, one open key per level.
 class KeyNodeWriter : public KeyNodeVisitor {
 public:
-    KeyNodeWriter(HKEY parent, const std::string& name) : m_parent(parent), m_name(name) {}
+    explicit KeyNodeWriter(HKEY parent) : m_parent(parent) {}
 
     bool EnterKey(const std::string& name) override {
         RegKey key;
-        // The card shows the record's name: a node of another name is not what it shows.
-        if ((m_open.empty() && name != m_name) || !key.Create(Current(), name.c_str(), KEY_WRITE)) {
+        if (!key.Create(Current(), name.c_str(), KEY_WRITE)) {
             ++failures;
             return false;
         }
@@ -63,7 +62,6 @@ private:
     HKEY Current() const { return m_open.empty() ? m_parent : m_open.back().Get(); }
 
     HKEY m_parent;
-    const std::string& m_name;
     std::vector<RegKey> m_open;
 };
 
@@ -268,16 +266,18 @@ bool BackupManager::RestoreKeyTree(ByteSource& file, const ProblemItem& item) co
     uint64_t start = static_cast<uint64_t>(item.backupOffset);
     if (!file.Seek(start) || !SkipKeyNode(file)) return false;
     std::vector<uint8_t> payload(static_cast<size_t>(file.Position() - start));
+    MemorySource node(payload);
+    std::string name;
     RegKey parent;
+    // The card shows the record's name: a node of another name is not what it shows.
     if (!file.Seek(start) || !file.Read(payload.data(), payload.size()) ||
+        !ReadString(node, name) || name != item.itemName || !node.Seek(0) ||
         !parent.Create(item.rootKey, item.keyPath.c_str(), KEY_WRITE))
         return false;
-    MemorySource node(payload);
-    return RestoreKeyNode(node, parent.Get(), item.itemName);
+    return RestoreKeyNode(node, parent.Get());
 }
 
-bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent,
-                                   const std::string& name) const {
-    KeyNodeWriter writer(parent, name);
+bool BackupManager::RestoreKeyNode(ByteSource& payload, HKEY parent) const {
+    KeyNodeWriter writer(parent);
     return WalkKeyNode(payload, &writer) && writer.failures == 0;
 }

@@ -51,9 +51,8 @@ private:
     // made first when asked, changeable by Administrators and SYSTEM alone. Not valid
     // when it is a junction or a link or cannot be had.
     FileHandle HoldFolder(bool create) const;
-    // Writes a key node that has been checked whole, so it cannot fail to read; its
-    // own name must be the record's.
-    bool RestoreKeyNode(ByteSource& payload, HKEY parent, const std::string& name) const;
+    // Writes a key node that has been checked whole, so it cannot fail to read.
+    bool RestoreKeyNode(ByteSource& payload, HKEY parent) const;
     // The whole backup in a new temporary file of the folder, flushed to the disk: its
     // path, or empty with nothing left behind. The ".tmp" name is never listed.
     std::string WriteTemporary(const ProblemList& items) const;

@@ -1,5 +1,7 @@
 #include "backup/BackupManager.h"
 
+#include "checks/Place.h"
+#include "engine/JobEnumerator.h"
 #include "engine/RegistryRepairer.h"
 #include "support/BackupFolderTest.h"
 
@@ -13,10 +15,11 @@ const char kFirst[] = "自动备份001.backup2";
 
 class BackupManagerTest : public BackupFolderTest {
 protected:
-    FileHandle Open(const std::string& name) {
-        return FileHandle(CreateFileA((folder + name).c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    std::string Gone(std::string text) {
+        const size_t at = text.find('%');
+        return at == std::string::npos ? text : text.replace(at, 1, files.Path("gone\\"));
     }
+    FileHandle Open(const std::string& name) { return manager.OpenBackup(name); }
     ProblemList Read(const std::string& name) {
         ProblemList read;
         EXPECT_TRUE(manager.ReadBackup(name, read)) << name;
@@ -68,45 +71,84 @@ struct TreeMaker {
     int serial = 0;
 };
 
+// An entry each check finds stale, in each place: the subkey of a place of keys, and
+// the value judged, naming something in a missing folder (%).
+struct Stale {
+    PlaceId place;
+    const char* subkey;
+    const char* value;
+    const char* data;
+};
+// Where all of them lie.
+const std::pair<uint32_t, const char*> kTops[] = {{kRootLocalMachine, "Software"},
+                                                  {kRootCurrentUser, "Software"},
+                                                  {kRootClassesRoot, "CLSID"},
+                                                  {kRootClassesRoot, "Wow6432Node"}};
+const Stale kStale[] = {
+    {kShellFoldersPlace, "", "Tw", "%dir"},
+    {kClassesPlace, "{7D1F0C2E-7E57-4A11-9D00-00000000C0DE}\\InprocServer32", "", "%s.dll"},
+    {kAppPathsPlace, "tw.exe", "", "%a.exe"},
+    {kMuiCachePlace, "", "%m.exe", "Tw"},
+    {kFontsPlace, "", "Tw (TrueType)", "%f.ttf"},
+    {kHelpPlace, "", "tw.hlp", "%"},
+    {kHtmlHelpPlace, "", "tw.chm", "%"},
+    {kSharedDllsPlace, "", "%s.dll", "1"},
+    {kRunPlace, "", "Tw", "%r.exe"},
+    {kUninstallPlace, "tw", "UninstallString", "%u.exe"},
+    {kInstallerFoldersPlace, "", "%dir", ""},
+};
+
 } // namespace
 
 TEST_F(BackupManagerTest, BackupDeleteRestoreLeavesTheRegistryAsItWas) {
     TreeMaker make;
-    for (int round = 0; round < 30; ++round) {
+    JobEnumerator jobs;
+    const Place& run = kPlaces[kRunPlace];
+    const std::string uninstall = kPlaces[kUninstallPlace].path;
+    RegKey software; // a handle is a number, as a root is
+    ASSERT_TRUE(software.Create(kRootLocalMachine, "Software", KEY_READ));
+    const uint32_t handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(software.Get()));
+    for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        const uint32_t root = kRootClassesRoot + round % 3;
-        const std::string base = "Software\\R" + std::to_string(round);
-        ProblemList items;
-        std::vector<std::string> gone;
-        for (int n = 2 + make.Below(5); n > 0; --n) {
-            // A tree, eight levels deep now and then, or values of a key; twice past 64 KiB.
-            const bool tree = n % 2 == 0;
-            const std::string name = make.Name(10, true), path = base + "\\" + name;
-            const std::vector<std::string> values =
-                make.Key(root, path, tree ? 1 + make.Below(8) : 1,
-                         (round == 1 && n == 1) || (round == 2 && n == 2) ? 3000 : make.Below(6));
-            for (const std::string& value : tree ? std::vector<std::string>{name} : values) {
-                const bool ticked = make.Below(4) != 0;
-                items.push_back(tree ? MakeItem(root, base, name, kKindKey, ticked)
-                                     : MakeItem(root, path, value, kKindValue, ticked));
-                if (ticked) gone.push_back("\\" + name + (tree ? "\\" : "\\:" + value + "|"));
+        // What every check finds in each view it reads, its keys holding random trees.
+        for (const Stale& stale : kStale) {
+            const Place& place = kPlaces[stale.place];
+            for (const std::string& view : {std::string(place.path), place.PathFor32Bit()}) {
+                if (view.empty()) continue;
+                const std::string key = view + (*stale.subkey ? "\\" : "") + stale.subkey;
+                if (place.kind == kKindKey)
+                    make.Key(place.root, key.substr(0, key.find('\\', view.size() + 1)),
+                             1 + make.Below(round % 2 ? 8 : 3), make.Below(6));
+                ASSERT_TRUE(PutString(place.root, key, Gone(stale.value), Gone(stale.data)));
             }
         }
+        ProblemList items;
+        ScanStatus status;
+        for (const auto& job : jobs)
+            job->Scan(&status, &items);
+        ASSERT_EQ(items.size(), 20u) << "in both views where a check reads both";
+        // Values of every type beside them, as the startup check names them; twice past 64 KiB.
+        for (const std::string& value : make.Key(run.root, run.path, 1, round < 2 ? 3000 : 5))
+            items.push_back(MakeItem(run.root, run.path, value, kKindValue));
         if (round == 0) { // a tree with names of 2047 and 2048 bytes (1024 characters)
             for (const std::string& name : {std::string(2047, 'n'), std::string(2048, '\xB1')})
-                ASSERT_TRUE(PutString(root, base + "\\Long\\Sub", name, "1"));
-            items.push_back(MakeItem(root, base, "Long", kKindKey));
-            gone.push_back("\\Long\\");
+                ASSERT_TRUE(PutString(kRootLocalMachine, uninstall + "\\Long\\Sub", name, "1"));
+            items.push_back(MakeItem(kRootLocalMachine, uninstall, "Long", kKindKey));
+        }
+        std::vector<std::string> gone;
+        for (ProblemItem& item : items) {
+            item.selected = make.Below(4) != 0;
+            const std::string at = std::to_string(item.rootKey) + "\\" + item.keyPath;
+            if (item.selected)
+                gone.push_back(item.kind ? at + "\\" + item.itemName + "\\"
+                                         : at + "\\:" + item.itemName + "|");
         }
         std::shuffle(items.begin(), items.end(), make.random);
-        const std::string before = DumpTree(root, base);
-        RegKey software; // a handle is a number, as a root is
-        ASSERT_TRUE(software.Open(root, "Software", KEY_READ));
-        const uint32_t handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(software.Get()));
+        const std::string before = Registry();
         // What cannot be backed up whole leaves no file: an entry gone, a root that is none.
         ProblemList spoiled = items;
-        spoiled.push_back(round % 3 < 2 ? MakeItem(root, base, "gone", round % 3)
-                                        : MakeItem(handle, "", base.substr(9), kKindKey));
+        spoiled.push_back(round % 3 < 2 ? MakeItem(run.root, run.path, "gone", round % 3)
+                                        : MakeItem(handle, "", "Microsoft", kKindKey));
         EXPECT_FALSE(manager.CreateBackup(kFirst, spoiled));
         ASSERT_EQ(manager.NextBackupName(), kFirst);
         ASSERT_TRUE(manager.CreateBackup(kFirst, items));
@@ -114,16 +156,13 @@ TEST_F(BackupManagerTest, BackupDeleteRestoreLeavesTheRegistryAsItWas) {
         EXPECT_TRUE(RegistryRepairer().DeleteSelectedItems(items));
         const ProblemList read = Read(kFirst);
         EXPECT_EQ(Fields(read), Fields(items));
-        ProblemList foreign = read;
-        for (ProblemItem& item : foreign) {
-            item.rootKey = handle;
-            item.keyPath.erase(0, 9);
-        }
-        EXPECT_FALSE(manager.RestoreItems(Open(kFirst).Get(), foreign));
-        EXPECT_EQ(DumpTree(root, base), Without(before, gone)) << "the ticked ones, and no more";
+        for (const ProblemItem& item : read)
+            EXPECT_TRUE(item.selected && !item.foreign) << item.keyPath << "\\" << item.itemName;
+        EXPECT_EQ(Registry(), Without(before, gone)) << "the ticked ones, and no more";
         EXPECT_TRUE(manager.RestoreItems(Open(kFirst).Get(), read));
-        EXPECT_EQ(DumpTree(root, base), before);
-        RemoveTree(root, base);
+        EXPECT_EQ(Registry(), before);
+        for (const auto& [root, key] : kTops)
+            RemoveTree(root, key);
         if (const char* corpus = std::getenv("TIDEWELL_CORPUS_DIR")) // the fuzzer's seeds
             CopyFileA((folder + kFirst).c_str(),
                       (corpus + ("\\round" + std::to_string(round)) + ".backup2").c_str(), FALSE);
@@ -133,11 +172,13 @@ TEST_F(BackupManagerTest, BackupDeleteRestoreLeavesTheRegistryAsItWas) {
 
 TEST_F(BackupManagerTest, ACutFileReadsAndRestoresOnlyWhatIsWhole) {
     // A tree, its values, one unticked, and an item of another kind.
-    const uint32_t hkcu = kRootCurrentUser;
-    ProblemList items = {MakeItem(hkcu, "Software", "A", kKindKey),
-                         MakeItem(hkcu, "Software", "A", 5)};
-    for (const std::string& name : TreeMaker().Key(hkcu, "Software\\A", 3, 4))
-        items.push_back(MakeItem(hkcu, "Software\\A", name, kKindValue, items.size() != 3));
+    const uint32_t hklm = kRootLocalMachine;
+    const std::string run = kPlaces[kRunPlace].path, off = kPlaces[kUninstallPlace].path;
+    TreeMaker make;
+    make.Key(hklm, off + "\\A", 3, 4);
+    ProblemList items = {MakeItem(hklm, off, "A", kKindKey), MakeItem(hklm, off, "A", 5)};
+    for (const std::string& name : make.Key(hklm, run, 1, 4))
+        items.push_back(MakeItem(hklm, run, name, kKindValue, items.size() != 3));
     ASSERT_TRUE(manager.CreateBackup(kFirst, items));
     const std::vector<uint8_t> whole = ReadFileBytes(folder + kFirst);
     const ProblemList read = Read(kFirst);
@@ -154,18 +195,18 @@ TEST_F(BackupManagerTest, ACutFileReadsAndRestoresOnlyWhatIsWhole) {
         ProblemList ticked = read; // the whole file with only what is whole in the cut ticked
         for (size_t i = complete; i < ticked.size(); ++i)
             ticked[i].selected = false;
-        RemoveTree(hkcu, "Software");
+        RemoveTree(hklm, "Software");
         manager.RestoreItems(Open(kFirst).Get(), ticked);
-        const std::string restored = DumpTree(hkcu, "Software");
+        const std::string restored = DumpTree(hklm, "Software");
         std::vector<uint8_t> cut(whole.begin(), whole.begin() + length);
         std::fill_n(cut.begin(), std::min<size_t>(length, 4), 0xFF); // a count beyond the records
         ASSERT_TRUE(WriteFileBytes(folder + "cut.backup2", cut));
         EXPECT_EQ(Fields(Read("cut.backup2")), Fields(kept));
         EXPECT_TRUE(manager.HoldsRecords(Open("cut.backup2").Get(), kept));
         EXPECT_FALSE(manager.HoldsRecords(Open("cut.backup2").Get(), read));
-        RemoveTree(hkcu, "Software");
+        RemoveTree(hklm, "Software");
         EXPECT_FALSE(manager.RestoreItems(Open("cut.backup2").Get(), read));
-        ASSERT_EQ(DumpTree(hkcu, "Software"), restored) << "all of a payload or nothing";
+        ASSERT_EQ(DumpTree(hklm, "Software"), restored) << "all of a payload or nothing";
     }
 }
 

@@ -6,12 +6,6 @@
 
 namespace {
 
-std::string U32(uint32_t value) {
-    return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
-}
-std::string Str(const std::string& text) {
-    return U32(uint32_t(text.size() + 1)) + text + '\0';
-}
 // HKCU\Software\A, location L, data D, description X, job 3.
 std::string Header(const std::string& name, uint32_t kind) {
     return U32(kRootCurrentUser) + Str("Software\\A") + Str(name) + Str("L") + Str("D") + Str("X") +

@@ -28,22 +28,41 @@ inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& 
     return WriteFileBytes(path, bytes.data(), bytes.size());
 }
 
+// Fields of the file format, by hand.
+inline std::string U32(uint32_t value) {
+    return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+}
+inline std::string Str(const std::string& text) {
+    return U32(uint32_t(text.size() + 1)) + text + '\0';
+}
+
 inline ProblemItem MakeItem(uint32_t root, const std::string& keyPath, const std::string& name,
                             int32_t kind, bool selected = true) {
     return {root, keyPath, name, "值无效。", keyPath, name + " 数据", 3, 0, kind, selected};
 }
 
-// A DumpTree without the lines that begin with any of the prefixes.
+// A dump without the lines that begin with any of the prefixes, in any ASCII case.
 inline std::string Without(const std::string& dump, const std::vector<std::string>& prefixes) {
     std::istringstream lines(dump);
     std::string line, kept;
     while (std::getline(lines, line)) {
         bool match = false;
         for (const std::string& prefix : prefixes)
-            match = match || line.compare(0, prefix.size(), prefix) == 0;
+            match = match || _strnicmp(line.c_str(), prefix.c_str(), prefix.size()) == 0;
         kept += match ? "" : line + "\n";
     }
     return kept;
+}
+
+// Every key and value of the three roots, each line led by its root's number.
+inline std::string Registry() {
+    std::string all;
+    for (uint32_t root : {kRootClassesRoot, kRootCurrentUser, kRootLocalMachine}) {
+        std::istringstream lines(DumpTree(root, ""));
+        for (std::string line; std::getline(lines, line);)
+            all += std::to_string(root) + line + "\n";
+    }
+    return all;
 }
 
 class BackupFolderTest : public SandboxTest {
