@@ -91,17 +91,12 @@ TEST_F(BackupFilePageTest, ListsTheBackupsThatOpenNewestFirst) {
     EXPECT_EQ(Rows(), (std::vector<std::string>{
                           "自动备份001|2024/3/5|77 字节", "自动备份002|2023/11/20|1234 字节",
                           "手工.y|2022/1/9|0 字节", "truncated|2021/12/31|3 字节"}));
-}
-
-TEST_F(BackupFilePageTest, FillAndClearFreeEveryEntry) {
-    for (const char* name : {"a.backup2", "b.backup2", "c.backup2"})
-        Make(name, 1, 2020, 1, 1, 12);
-    page.Fill();
+    // Every row's entry is freed by Clear, and by the page when it goes.
     page.Clear(); // the library's first-use allocations stay
     const long before = g_live;
     page.Fill();
     page.Fill();
-    EXPECT_EQ(g_live - before, 6) << "an entry a row";
+    EXPECT_EQ(g_live - before, 2 * (4 + 3)) << "an entry a row, and three names past 15 bytes";
     page.Clear();
     EXPECT_EQ(g_live, before);
     page.Fill();
@@ -109,67 +104,54 @@ TEST_F(BackupFilePageTest, FillAndClearFreeEveryEntry) {
     EXPECT_EQ(g_live, before) << "the rows left when the page goes";
 }
 
-namespace {
-// A record whose value, or the value of its key node, is "x"; the node named as given.
-std::string Record(uint32_t root, const std::string& path, const std::string& name,
-                   const std::string& location, int32_t kind, const std::string& node) {
-    const std::string value = U32(REG_SZ) + U32(2) + std::string("x", 2);
-    return U32(root) + Str(path) + Str(name) + Str(location) + Str("C:\\gone.exe") +
-           Str("值无效。") + U32(7) + U32(kind) +
-           (kind ? Str(node) + U32(1) + U32(0) + Str("v") + value : value);
-}
-} // namespace
-
-// A backup of records no check could have made, shown as ones it makes: read, they are
-// unticked and their boxes do nothing; ticked anyway, they write nothing, beside the
-// ones a check makes (in any case, view or merged form of their key).
+// A backup of records no check could make, shown as ones it makes: they are read
+// unticked, their boxes do nothing, and ticked anyway they write nothing. What a check
+// makes is written, in any case, view or merged form of its key.
 TEST_F(BackupFilePageTest, ARestoreWritesOnlyWhatACheckCouldHaveFound) {
     const std::string run = kPlaces[kRunPlace].path, off = kPlaces[kUninstallPlace].path,
                       apps = kPlaces[kAppPathsPlace].path, lm = "HKEY_LOCAL_MACHINE\\",
-                      cv = "Microsoft\\Windows NT\\CurrentVersion\\", big(2048, 'p'),
-                      clsid = "CLSID\\{7D1F0C2E-7E57-4A11-9D00-00000000C0DE}\\InprocServer32";
+                      nt = "Microsoft\\Windows NT\\CurrentVersion\\", big(2048, 'p'),
+                      guid = "{7D1F0C2E-7E57-4A11-9D00-00000000C0DE}",
+                      mui = "Software\\Wow6432Node\\Microsoft\\Windows\\ShellNoRoam\\MUICache",
+                      run32 = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
     const uint32_t hklm = kRootLocalMachine, hkcu = kRootCurrentUser;
-    // Root, path, name, location shown, kind, whether a check makes it, its node's name.
-    const std::tuple<uint32_t, std::string, std::string, std::string, int32_t, bool, const char*>
-        records[] = {
-            {hklm, "SOFTWARE\\" + cv + "Image File Execution Options\\notepad.exe", "Debugger", run,
-             0, false, ""},
-            {hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", off, 1, false, ""},
-            {hkcu, "Software\\" + cv + "Winlogon", "Shell", run, 0, false, ""},
-            {hklm, run + "\\tw", "v", run + "\\tw", 0, false, ""},
-            {hklm, off + "\\tw", "k", off + "\\tw", 1, false, ""},
-            {hklm, off, "tw\\k", off, 1, false, ""},
-            {hklm, run + "\\", "v", run + "\\", 0, false, ""},
-            {hklm, run + "\\..", "v", run + "\\..", 0, false, ""},
-            {hklm, off, "..\\..\\..\\..\\..\\SYSTEM\\CurrentControlSet\\Services\\twevil", off, 1,
-             false, ""},
-            {0x80000003u, run, "v", run, 0, false, ""},
-            {0x7FFFFFFFu, run, "v", run, 0, false, ""},
-            {hkcu, run, "v", run, 0, false, ""},
-            {hkcu, "Software\\Wow6432Node\\Microsoft\\Windows\\ShellNoRoam\\MUICache", "v",
-             "HKEY_CURRENT_USER\\Software\\Wow6432Node\\Microsoft\\Windows\\ShellNoRoam\\MUICache",
-             0, false, ""},
-            {hklm, run, "v", lm + run, 0, false, ""},
-            {hklm, run, "k", run, 1, false, ""},
-            {hklm, off, "v", off, 0, false, ""},
-            {hklm, off, "", off, 1, false, ""},
-            {hklm, run + "\\" + big, big, run + "\\" + big, 0, false, ""},
-            {hklm, "software\\microsoft\\windows\\currentversion\\run", "v",
-             "software\\microsoft\\windows\\currentversion\\run", 0, true, ""},
-            {hklm, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", big,
-             "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run", 0, true, ""},
-            {hklm, "SOFTWARE\\Classes\\CLSID", clsid.substr(6, 38),
-             lm + "SOFTWARE\\Classes\\" + clsid, 1, true, ""},
-            {kRootClassesRoot, "Wow6432Node\\CLSID", clsid.substr(6, 38),
-             "HKEY_CLASSES_ROOT\\Wow6432Node\\" + clsid, 1, true, ""},
-            {hklm, apps, "..", lm + apps + "\\..", 1, true, ""},
-            {hklm, off, "tw", off, 1, true, "twevil"}, // a node that is not the key it shows
-        };
+    // Root, key path, name, kind, whether a check makes it, the location shown (else
+    // the path), the name of its key node (else its own).
+    const struct {
+        uint32_t root;
+        std::string path, name;
+        int32_t kind;
+        bool made;
+        std::string shown = "", node = "";
+    } records[] = {
+        // clang-format off
+        {hklm, "SOFTWARE\\" + nt + "Image File Execution Options\\notepad.exe", "Debugger", 0, 0, run},
+        {hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", 1, 0, off},
+        {hkcu, "Software\\" + nt + "Winlogon", "Shell", 0, 0, run},
+        {hklm, run + "\\tw", "v", 0, 0}, {hklm, off + "\\tw", "k", 1, 0}, {hklm, off, "tw\\k", 1, 0},
+        {hklm, run + "\\", "v", 0, 0}, {hklm, run + "\\..", "v", 0, 0}, {hklm, off, "..\\..\\..\\..\\SYSTEM", 1, 0},
+        {0x80000003, run, "v", 0, 0}, {0x7FFFFFFF, run, "v", 0, 0}, {hkcu, run, "v", 0, 0},
+        {hkcu, mui, "v", 0, 0, "HKEY_CURRENT_USER\\" + mui}, {hklm, run, "v", 0, 0, lm + run},
+        {hklm, run, "k", 1, 0}, {hklm, off, "v", 0, 0}, {hklm, off, "", 1, 0}, {hklm, run + "\\" + big, big, 0, 0},
+        {hklm, "software\\microsoft\\windows\\currentversion\\run", "v", 0, 1}, {hklm, run32, big, 0, 1},
+        {hklm, "SOFTWARE\\Classes\\CLSID", guid, 1, 1, lm + "SOFTWARE\\Classes\\CLSID\\" + guid + "\\InprocServer32"},
+        {kRootClassesRoot, "Wow6432Node\\CLSID", guid, 1, 1, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + guid + "\\InprocServer32"},
+        {hklm, apps, "..", 1, 1, lm + apps + "\\.."}, {hklm, off, "tw", 1, 1, "", "twevil"},
+    }; // clang-format on
+    // Each shown with its description, data and location as though it were stale.
+    auto record = [](uint32_t root, const std::string& path, const std::string& name, int32_t kind,
+                     const std::string& shown, const std::string& node) {
+        const std::string value = U32(REG_SZ) + U32(2) + std::string("x", 2);
+        return U32(root) + Str(path) + Str(name) + Str(shown) + Str("C:\\gone.exe") +
+               Str("值无效。") + U32(7) + U32(kind) +
+               (kind ? Str(node) + U32(1) + U32(0) + Str("v") + value : value);
+    };
     std::string bytes = U32(uint32_t(std::size(records)) + 3000);
-    for (const auto& [root, path, name, location, kind, made, node] : records)
-        bytes += Record(root, path, name, location, kind, *node ? node : name);
-    for (int i = 0; i < 3000; ++i)
-        bytes += Record(hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", off, 1, "twevil");
+    for (const auto& r : records)
+        bytes += record(r.root, r.path, r.name, r.kind, r.shown.empty() ? r.path : r.shown,
+                        r.node.empty() ? r.name : r.node);
+    for (int i = 0; i < 3000; ++i) // the list stays quick
+        bytes += record(hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", 1, off, "twevil");
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(folder + "forged.backup2", bytes.data(), bytes.size()));
     ProblemList read, written;
@@ -183,24 +165,22 @@ TEST_F(BackupFilePageTest, ARestoreWritesOnlyWhatACheckCouldHaveFound) {
     ASSERT_EQ(read.size(), std::size(records) + 3000);
     for (size_t i = 0; i < std::size(records); ++i) {
         SCOPED_TRACE("record " + std::to_string(i));
-        const bool made = std::get<5>(records[i]);
         ProblemItem& item = read[i];
-        EXPECT_EQ(item.foreign, !made);
-        EXPECT_EQ(item.selected, made);
+        EXPECT_TRUE(item.foreign != records[i].made && item.selected == records[i].made);
         item.selected = false;
         SendMessageA(results.m_ResultView.Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(12, 60 * i + 12));
-        EXPECT_EQ(item.selected, made) << "its tick box";
-        if (made && !*std::get<6>(records[i])) written.push_back(item);
+        EXPECT_EQ(item.selected, records[i].made) << "its tick box";
+        if (item.selected && records[i].node.empty()) written.push_back(item);
     }
-    EXPECT_EQ(ResultView::TitleLine(read[0]), "这不是本程序清理的位置，不会恢复。");
+    EXPECT_EQ(ResultView::TitleLine(read[1]), "这不是本程序清理的位置，不会恢复。");
     EXPECT_EQ(ResultView::ItemLine(read[1]), "项目：" + lm + "SYSTEM\\CurrentControlSet\\Services");
-    EXPECT_EQ(ResultView::ItemLine(read[10]), "项目：0x7FFFFFFF\\" + run);
     EXPECT_EQ(ResultView::ValueLine(read[1]), "名称：twevil");
+    EXPECT_EQ(ResultView::ItemLine(read[10]), "项目：0x7FFFFFFF\\" + run);
     DestroyWindow(results.m_hWndPage);
     EXPECT_TRUE(manager.RestoreItems(manager.OpenBackup("forged.backup2").Get(), written));
     const std::string expected = Registry();
-    EXPECT_TRUE(ValueExists(hklm, run, "v") && KeyExists(hklm, apps + "\\..") &&
-                KeyExists(hklm, "SOFTWARE\\Classes\\" + clsid.substr(0, 44)));
+    EXPECT_TRUE(ValueExists(hklm, run32, big) && KeyExists(hklm, apps + "\\..") &&
+                KeyExists(hklm, "SOFTWARE\\Classes\\CLSID\\" + guid));
     for (ProblemItem& item : read)
         item.selected = true;
     EXPECT_FALSE(manager.RestoreItems(manager.OpenBackup("forged.backup2").Get(), read));

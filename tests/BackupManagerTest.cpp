@@ -5,6 +5,10 @@
 #include "engine/RegistryRepairer.h"
 #include "support/BackupFolderTest.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+#include <winioctl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <random>
@@ -225,4 +229,80 @@ TEST_F(BackupManagerTest, NamesStayInTheFolderAndAutomaticOnesStopAt998) {
     EXPECT_EQ(manager.NextBackupName(), second);
     ASSERT_TRUE(WriteFileBytes(folder + second, "", 0));
     EXPECT_EQ(manager.NextBackupName(), "");
+}
+
+// Only Administrators and SYSTEM may change the folder the program makes. Wine keeps no
+// DACL of a file and reports one made from the Unix mode bits: a folder the test makes
+// with that DACL tells what the platform keeps of it.
+TEST_F(BackupManagerTest, TheFolderItMakesOnlyAdministratorsChange) {
+    const std::string ours = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;WD)";
+    auto dacl = [](const std::string& path) {
+        FileHandle folder(CreateFileA(path.c_str(), READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        char* text = nullptr;
+        if (GetSecurityInfo(folder.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS)
+            ConvertSecurityDescriptorToStringSecurityDescriptorA(
+                descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+        const std::string read = text ? text : "unreadable";
+        LocalFree(text);
+        LocalFree(descriptor);
+        return read;
+    };
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(ours.c_str(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    ASSERT_TRUE(CreateDirectoryA(files.Path("made").c_str(), &attributes));
+    LocalFree(descriptor);
+    ASSERT_TRUE(manager.CreateBackup(kFirst, {}));
+    const std::string kept = dacl(files.Path("made")), got = dacl(folder);
+    EXPECT_EQ(got, kept == ours ? ours : kept);
+    EXPECT_EQ(got.find(";;;WD)"), got.find("(A;OICI;0x1200a9;;;WD)") + 16) << "everyone reads";
+}
+
+// Nothing is read or written through a junction in place of the folder, nor through a
+// link in it. Wine 10 makes neither: FSCTL_SET_REPARSE_POINT is not supported there and
+// CreateSymbolicLinkW makes nothing.
+TEST_F(BackupManagerTest, NothingGoesThroughAJunctionOrALink) {
+    const std::string elsewhere = files.MakeDir("elsewhere") + "\\",
+                      path = folder.substr(0, folder.size() - 1);
+    ASSERT_TRUE(WriteFileBytes(elsewhere + kFirst, "\0\0\0\0", 4));
+    std::wstring target = L"\\??\\" + std::wstring(elsewhere.begin(), elsewhere.end());
+    std::vector<WORD> junction = {LOWORD(IO_REPARSE_TAG_MOUNT_POINT),
+                                  HIWORD(IO_REPARSE_TAG_MOUNT_POINT),
+                                  0,
+                                  0,
+                                  0,
+                                  WORD(2 * target.size()),
+                                  WORD(2 * target.size() + 2),
+                                  0};
+    junction.insert(junction.end(), target.begin(), target.end());
+    junction.insert(junction.end(), {0, 0});
+    junction[2] = WORD(2 * junction.size() - 8);
+    DWORD done = 0;
+    const bool made =
+        CreateDirectoryA(path.c_str(), nullptr) &&
+        DeviceIoControl(
+            FileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                   nullptr))
+                .Get(),
+            FSCTL_SET_REPARSE_POINT, junction.data(), DWORD(2 * junction.size()), nullptr, 0, &done,
+            nullptr);
+    if (!made) GTEST_SKIP() << "no junction can be made here";
+    std::vector<std::string> names;
+    manager.ListBackups(names);
+    ProblemList read;
+    EXPECT_TRUE(names.empty() && manager.FolderIsLink() && !manager.ReadBackup(kFirst, read));
+    EXPECT_FALSE(manager.CreateBackup("new.backup2", {}) || manager.OpenBackup(kFirst));
+    EXPECT_EQ(manager.CreateAutomaticBackup({}), "");
+    EXPECT_EQ(GetFileAttributesA((elsewhere + "new.backup2").c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(RemoveDirectoryA(path.c_str()) && manager.CreateBackup("new.backup2", {}));
+    ASSERT_TRUE(
+        CreateSymbolicLinkA((folder + "link.backup2").c_str(), (elsewhere + kFirst).c_str(), 0));
+    manager.ListBackups(names);
+    EXPECT_EQ(names, std::vector<std::string>{"new.backup2"});
+    EXPECT_FALSE(manager.OpenBackup("link.backup2"));
 }
