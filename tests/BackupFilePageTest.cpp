@@ -117,14 +117,8 @@ TEST_F(BackupFilePageTest, ARestoreWritesOnlyWhatACheckCouldHaveFound) {
     const uint32_t hklm = kRootLocalMachine, hkcu = kRootCurrentUser;
     // Root, key path, name, kind, whether a check makes it, the location shown (else
     // the path), the name of its key node (else its own).
-    const struct {
-        uint32_t root;
-        std::string path, name;
-        int32_t kind;
-        bool made;
-        std::string shown = "", node = "";
-    } records[] = {
-        // clang-format off
+    // clang-format off
+    const struct { uint32_t root; std::string path, name; int32_t kind; bool made; std::string shown = "", node = ""; } records[] = {
         {hklm, "SOFTWARE\\" + nt + "Image File Execution Options\\notepad.exe", "Debugger", 0, 0, run},
         {hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", 1, 0, off},
         {hkcu, "Software\\" + nt + "Winlogon", "Shell", 0, 0, run},
@@ -137,21 +131,19 @@ TEST_F(BackupFilePageTest, ARestoreWritesOnlyWhatACheckCouldHaveFound) {
         {hklm, "SOFTWARE\\Classes\\CLSID", guid, 1, 1, lm + "SOFTWARE\\Classes\\CLSID\\" + guid + "\\InprocServer32"},
         {kRootClassesRoot, "Wow6432Node\\CLSID", guid, 1, 1, "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\" + guid + "\\InprocServer32"},
         {hklm, apps, "..", 1, 1, lm + apps + "\\.."}, {hklm, off, "tw", 1, 1, "", "twevil"},
-    }; // clang-format on
-    // Each shown with its description, data and location as though it were stale.
-    auto record = [](uint32_t root, const std::string& path, const std::string& name, int32_t kind,
-                     const std::string& shown, const std::string& node) {
+    };                                // clang-format on
+    auto record = [](const auto& r) { // shown with a description and data as though stale
         const std::string value = U32(REG_SZ) + U32(2) + std::string("x", 2);
-        return U32(root) + Str(path) + Str(name) + Str(shown) + Str("C:\\gone.exe") +
-               Str("值无效。") + U32(7) + U32(kind) +
-               (kind ? Str(node) + U32(1) + U32(0) + Str("v") + value : value);
+        return U32(r.root) + Str(r.path) + Str(r.name) + Str(r.shown.empty() ? r.path : r.shown) +
+               Str("C:\\gone.exe") + Str("值无效。") + U32(7) + U32(r.kind) +
+               (r.kind ? Str(r.node.empty() ? r.name : r.node) + U32(1) + U32(0) + Str("v") + value
+                       : value);
     };
     std::string bytes = U32(uint32_t(std::size(records)) + 3000);
     for (const auto& r : records)
-        bytes += record(r.root, r.path, r.name, r.kind, r.shown.empty() ? r.path : r.shown,
-                        r.node.empty() ? r.name : r.node);
+        bytes += record(r);
     for (int i = 0; i < 3000; ++i) // the list stays quick
-        bytes += record(hklm, "SYSTEM\\CurrentControlSet\\Services", "twevil", 1, off, "twevil");
+        bytes += record(records[1]);
     CreateDirectoryA(folder.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(folder + "forged.backup2", bytes.data(), bytes.size()));
     ProblemList read, written;

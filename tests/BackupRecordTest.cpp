@@ -28,44 +28,11 @@ std::string Nested(int depth) {
 
 } // namespace
 
-TEST(BackupRecordTest, CountsAndLengthsBeyondTheFileFailTheRecord) {
-    const struct {
-        const char* what;
-        std::string bytes;
-        bool whole;
-    } cases[] = {
-        {"the worked value", kWorkedValue, true},
-        {"the worked key", kWorkedKey, true},
-        {"another kind, no payload", Header("v", 7), true},
-        {"string length", U32(kRootCurrentUser) + U32(~0u), false},
-        {"value size", Header("v", 0) + U32(1) + U32(~0u) + "abc", false},
-        {"value count", Header("v", 1) + Node("K", ~0u, 0), false},
-        {"subkey count", Header("v", 1) + Node("K", 0, ~0u) + Node("S", 0, 0), false},
-        {"data in a node", Header("v", 1) + Node("K", 1, 0) + Str("v") + U32(4) + U32(~0u), false},
-        {"a sibling missing", Header("v", 1) + Node("K", 0, 2) + Node("S", 0, 0), false},
-        {"512 deep", Nested(512), true},
-        {"513 deep", Nested(513), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        MemorySource source(c.bytes.data(), c.bytes.size());
-        ProblemItem item;
-        item.keyPath = "untouched";
-        EXPECT_EQ(ReadItemRecord(source, item), c.whole);
-        EXPECT_EQ(item.keyPath, c.whole ? "Software\\A" : "untouched");
-        EXPECT_TRUE(!c.whole || source.Remaining() == 0) << "stands after the payload";
-    }
-    const std::string block = U32(1) + U32(~0u);
-    MemorySource source(block.data(), block.size());
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    EXPECT_FALSE(ReadValueBlock(source, type, data));
-    EXPECT_TRUE(data.empty());
-}
+using BackupRecordTest = SandboxTest;
 
-using BackupWriterTest = SandboxTest;
-
-TEST_F(BackupWriterTest, TheWorkedExamplesByteForByte) {
+// The documented records byte for byte, written and read; counts and lengths beyond the
+// file fail the record.
+TEST_F(BackupRecordTest, TheWorkedExamplesAndTheDecodersLimits) {
     ASSERT_EQ(kWorkedValue.size(), 68u);
     ASSERT_EQ(kWorkedKey.size(), 51u + 43u);
     ASSERT_TRUE(PutString(kRootCurrentUser, "Software\\A", "v", "C:\\a.exe"));
@@ -78,4 +45,32 @@ TEST_F(BackupWriterTest, TheWorkedExamplesByteForByte) {
         EXPECT_EQ(std::string(sink.bytes.begin(), sink.bytes.end()),
                   key ? kWorkedKey : kWorkedValue);
     }
+    const std::tuple<const char*, std::string, bool> cases[] = {
+        {"the worked value", kWorkedValue, true},
+        {"the worked key", kWorkedKey, true},
+        {"another kind, no payload", Header("v", 7), true},
+        {"string length", U32(kRootCurrentUser) + U32(~0u), false},
+        {"value size", Header("v", 0) + U32(1) + U32(~0u) + "abc", false},
+        {"value count", Header("v", 1) + Node("K", ~0u, 0), false},
+        {"subkey count", Header("v", 1) + Node("K", 0, ~0u) + Node("S", 0, 0), false},
+        {"data in a node", Header("v", 1) + Node("K", 1, 0) + Str("v") + U32(4) + U32(~0u), false},
+        {"a sibling missing", Header("v", 1) + Node("K", 0, 2) + Node("S", 0, 0), false},
+        {"512 deep", Nested(512), true},
+        {"513 deep", Nested(513), false},
+    };
+    for (const auto& [what, bytes, whole] : cases) {
+        SCOPED_TRACE(what);
+        MemorySource source(bytes.data(), bytes.size());
+        ProblemItem item;
+        item.keyPath = "untouched";
+        EXPECT_EQ(ReadItemRecord(source, item), whole);
+        EXPECT_EQ(item.keyPath, whole ? "Software\\A" : "untouched");
+        EXPECT_TRUE(!whole || source.Remaining() == 0) << "stands after the payload";
+    }
+    const std::string block = U32(1) + U32(~0u);
+    MemorySource source(block.data(), block.size());
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    EXPECT_FALSE(ReadValueBlock(source, type, data));
+    EXPECT_TRUE(data.empty());
 }
