@@ -2,13 +2,42 @@
 
 #include "checks/RegistryWalk.h"
 #include "engine/ParsedCommandLine.h"
+#include "engine/GbkText.h"
+#include "engine/Handles.h"
 #include "engine/PathRules.h"
 #include "resources/ResourceIds.h"
+
+#include <cwchar>
 
 namespace velk {
 
 namespace {
+
 const char kInvalidEntry[] = "添加/删除 项目无效。";
+
+// A registration whose program folder is still on a fixed disk belongs to an installed
+// program, even when its uninstaller is gone: deleting it would hide the program from
+// the list of installed ones. A folder that cannot be read or told counts as there.
+bool InstallFolderGone(const KeyView& view, const char* subkey, DriveTypeCache& drives) {
+    RegKey parent, key;
+    wchar_t data[kRegTextSize + 1] = {};
+    DWORD type = REG_NONE, size = kRegTextSize * sizeof(wchar_t);
+    char folder[kRegTextSize];
+    if (!parent.Open(view.root, view.path.c_str(), KEY_READ) ||
+        !key.Open(parent.Get(), subkey, KEY_QUERY_VALUE))
+        return false;
+    const LONG read = RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data), &size);
+    if (read == ERROR_FILE_NOT_FOUND) return true;
+    if (read != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    wchar_t expanded[kRegTextSize];
+    const DWORD length = ExpandEnvironmentStringsW(data, expanded, kRegTextSize);
+    if (length == 0 || length > kRegTextSize ||
+        !ToExactGbk(expanded, std::wcslen(expanded), folder, sizeof folder))
+        return false;
+    return !IsFixedDrivePath(folder, drives) || !PathExists(folder);
+}
+
 } // namespace
 
 AddRemProgsJob::AddRemProgsJob() {
@@ -18,19 +47,25 @@ AddRemProgsJob::AddRemProgsJob() {
 }
 
 void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
-    const Place& uninstall = kPlaces[kUninstallPlace];
-    auto testUninstall = [&](const KeyView& view, const char* subkey, const EntryText& command) {
-        if (!command.GoneForAll(CommandLineTargetMissing)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), subkey, kInvalidEntry,
-                uninstall.LocationOf(view, subkey), std::string(subkey) + " = " + command.text,
-                uninstall.kind});
-    };
-    WalkSubkeys(uninstall, {nullptr, L"UninstallString", status}, testUninstall);
+    DriveTypeCache drives;
+    // The machine's registrations, then those of programs one user installed.
+    for (PlaceId pass : {kUninstallPlace, kUserUninstallPlace}) {
+        if (pass != kUninstallPlace && status->stopRequested) return;
+        const Place& uninstall = kPlaces[pass];
+        auto test = [&](const KeyView& view, const char* subkey, const EntryText& command) {
+            if (!command.GoneForAll(CommandLineTargetMissing) ||
+                !InstallFolderGone(view, subkey, drives))
+                return;
+            Report(status, items,
+                   {view.root, view.path.c_str(), subkey, kInvalidEntry,
+                    uninstall.LocationOf(view, subkey),
+                    std::string(subkey) + " = " + command.text, uninstall.kind});
+        };
+        WalkSubkeys(uninstall, {nullptr, L"UninstallString", status}, test);
+    }
 
     if (status->stopRequested) return;
 
-    DriveTypeCache drives;
     const Place& folders = kPlaces[kInstallerFoldersPlace];
     auto testFolder = [&](const KeyView& view, const char* folder, const EntryText&) {
         if (!IsMissingFixedPath(folder, drives)) return;

@@ -53,6 +53,15 @@ enum PlaceId {
     kRunPlace,
     kUninstallPlace,
     kInstallerFoldersPlace,
+    // Where today's Windows keeps what one user installed or ran.
+    kUserRunPlace,
+    kUserAppPathsPlace,
+    kUserMuiCachePlace,
+    kCompatStorePlace,
+    kUserLayersPlace,
+    kLayersPlace,
+    kUserUninstallPlace,
+    kUserFontsPlace,
     kPlaceCount
 };
 
@@ -69,6 +78,14 @@ inline constexpr Place kPlaces[kPlaceCount] = {
     {kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKindValue, Views::NativeAnd32Bit, Location::Path},
     {kRootLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kKindKey, Views::NativeAnd32Bit, Location::Path},
     {kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders", kKindValue, Views::NativeAnd32Bit, Location::Path},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKindValue, Views::Native, Location::RootPath},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths", kKindKey, Views::Native, Location::RootPathName},
+    {kRootCurrentUser, "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", kKindValue, Views::Native, Location::RootPath},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store", kKindValue, Views::Native, Location::RootPath},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", kKindValue, Views::Native, Location::RootPath},
+    {kRootLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers", kKindValue, Views::NativeAnd32Bit, Location::RootPath},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", kKindKey, Views::Native, Location::RootPath},
+    {kRootCurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", kKindValue, Views::Native, Location::RootPath},
 };
 // clang-format on
 

@@ -1,10 +1,32 @@
 #include "checks/SoftwareLocationsJob.h"
 
 #include "checks/RegistryWalk.h"
+#include "engine/GbkText.h"
 #include "engine/PathRules.h"
 #include "resources/ResourceIds.h"
 
+#include <cstring>
+
 namespace velk {
+
+namespace {
+
+// Since Vista the cache names its values after a program's path and what it holds of it.
+const char* const kMuiCacheEndings[] = {".FriendlyAppName", ".ApplicationCompany"};
+
+// The length of the path a cache value's name holds; 0 when it holds none. A '.' is
+// never the second byte of a code page 936 character, so the ending starts one.
+size_t MuiCachePathLength(const char* valueName) {
+    const size_t length = std::strlen(valueName);
+    for (const char* ending : kMuiCacheEndings) {
+        const size_t size = std::strlen(ending);
+        if (length > size && StartsWithNoCase(valueName + length - size, ending))
+            return length - size;
+    }
+    return 0;
+}
+
+} // namespace
 
 SoftwareLocationsJob::SoftwareLocationsJob() {
     name = "软件位置";
@@ -14,29 +36,48 @@ SoftwareLocationsJob::SoftwareLocationsJob() {
 
 void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
-
     auto gone = [&](const char* path) { return IsMissingFixedPath(path, drives); };
-    const Place& appPaths = kPlaces[kAppPathsPlace];
-    auto testAppPath = [&](const KeyView& view, const char* subkey, const EntryText& text) {
-        if (!text.GoneForAll(gone)) return;
+    auto report = [&](const Place& place, const KeyView& view, const char* name,
+                      const std::string& data) {
         Report(status, items,
-               {view.root, view.path.c_str(), subkey, "值无效。", appPaths.LocationOf(view, subkey),
-                std::string("(Default) = ") + text.text, appPaths.kind});
+               {view.root, view.path.c_str(), name, "值无效。", place.LocationOf(view, name), data,
+                place.kind});
     };
-    WalkSubkeys(appPaths, {nullptr, nullptr, nullptr}, testAppPath);
 
-    if (status->stopRequested) return;
-
-    // MUICache names its values after the programs.
-    const Place& cache = kPlaces[kMuiCachePlace];
-    auto testCache = [&](const KeyView& view, const char* valueName, const EntryText& text) {
-        if (!gone(valueName)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), valueName, "值无效。",
-                cache.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
-                cache.kind});
-    };
-    WalkValues(cache, ValueRead::StoredText, testCache);
+    for (PlaceId pass : {kAppPathsPlace, kMuiCachePlace, kUserAppPathsPlace, kUserMuiCachePlace,
+                         kCompatStorePlace, kUserLayersPlace, kLayersPlace}) {
+        if (pass != kAppPathsPlace && status->stopRequested) return;
+        const Place& place = kPlaces[pass];
+        if (place.kind == kKindKey) {
+            auto test = [&](const KeyView& view, const char* subkey, const EntryText& text) {
+                if (text.GoneForAll(gone))
+                    report(place, view, subkey, std::string("(Default) = ") + text.text);
+            };
+            WalkSubkeys(place, {nullptr, nullptr, nullptr}, test);
+        } else if (pass == kMuiCachePlace) { // XP's cache names its values after the programs
+            auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
+                if (gone(valueName))
+                    report(place, view, valueName, std::string(valueName) + " = " + text.text);
+            };
+            WalkValues(place, ValueRead::StoredText, test);
+        } else if (pass == kUserMuiCachePlace) {
+            char path[kRegTextSize];
+            auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
+                const size_t length = MuiCachePathLength(valueName);
+                if (length == 0) return; // "LangID", "@%SystemRoot%\...,-123" and the like
+                std::memcpy(path, valueName, length);
+                path[length] = 0;
+                if (gone(path))
+                    report(place, view, valueName, std::string(valueName) + " = " + text.text);
+            };
+            WalkValues(place, ValueRead::StoredText, test);
+        } else { // the compatibility records name their values after the programs
+            auto test = [&](const KeyView& view, const char* valueName, const EntryText&) {
+                if (gone(valueName)) report(place, view, valueName, valueName);
+            };
+            WalkValues(place, ValueRead::NameOnly, test);
+        }
+    }
 }
 
 } // namespace velk

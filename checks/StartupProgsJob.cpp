@@ -28,15 +28,19 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
         program[length] = 0;
         return IsMissingFixedPath(program, drives);
     };
-    const Place& place = kPlaces[kRunPlace];
-    auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
-        if (!text.GoneForAll(gone)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), valueName, "值无效。",
-                place.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
-                place.kind});
-    };
-    WalkValues(place, ValueRead::Text, test);
+    // The machine's programs, then those one user installed for himself.
+    for (PlaceId pass : {kRunPlace, kUserRunPlace}) {
+        if (pass != kRunPlace && status->stopRequested) return;
+        const Place& place = kPlaces[pass];
+        auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
+            if (!text.GoneForAll(gone)) return;
+            Report(status, items,
+                   {view.root, view.path.c_str(), valueName, "值无效。",
+                    place.LocationOf(view, valueName),
+                    std::string(valueName) + " = " + text.text, place.kind});
+        };
+        WalkValues(place, ValueRead::Text, test);
+    }
 }
 
 } // namespace velk

@@ -40,15 +40,23 @@ void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
         if (StartsWithDrivePrefix(text) || text[0] == '\\') return IsMissingFixedPath(text, drives);
         return FontsFolderPath(text, joined) && IsMissingFixedPath(joined, drives);
     };
-    const Place& place = kPlaces[kFontsPlace];
-    auto test = [&](const KeyView& view, const char* fontName, const EntryText& text) {
-        if (!text.GoneForAll(gone)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), fontName, "字体项目无效",
-                place.LocationOf(view, fontName), std::string(fontName) + " = " + text.text,
-                place.kind});
+    // One user's fonts (Windows 10 1809 on) are full paths under his profile; where
+    // Windows looks for a bare name there is not documented, so only paths are judged.
+    auto userGone = [&](const char* text) {
+        return StartsWithDrivePrefix(text) && IsMissingFixedPath(text, drives);
     };
-    WalkValues(place, ValueRead::Text, test);
+    for (PlaceId pass : {kFontsPlace, kUserFontsPlace}) {
+        if (pass != kFontsPlace && status->stopRequested) return;
+        const Place& place = kPlaces[pass];
+        auto test = [&](const KeyView& view, const char* fontName, const EntryText& text) {
+            if (!(pass == kFontsPlace ? text.GoneForAll(gone) : text.GoneForAll(userGone))) return;
+            Report(status, items,
+                   {view.root, view.path.c_str(), fontName, "字体项目无效",
+                    place.LocationOf(view, fontName), std::string(fontName) + " = " + text.text,
+                    place.kind});
+        };
+        WalkValues(place, ValueRead::Text, test);
+    }
 }
 
 } // namespace velk

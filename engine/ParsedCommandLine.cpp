@@ -128,11 +128,13 @@ size_t CutProgramPath(ParsedCommandLine& parsed, size_t n, size_t p) {
 bool FileFound(const char* path) {
     WIN32_FIND_DATAA found;
     FindHandle find(FindFirstFileA(path, &found));
-    return find.Valid();
+    return find.Valid() || !LookupSaidNotFound();
 }
 
 bool ProgramFound(const char* path) {
-    return SearchPathA(nullptr, path, ".exe", 0, nullptr, nullptr) != 0;
+    if (SearchPathA(nullptr, path, ".exe", 0, nullptr, nullptr) != 0) return true;
+    // The search says "not found" for every failure; the file system tells why.
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !LookupSaidNotFound();
 }
 
 } // namespace

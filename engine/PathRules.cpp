@@ -138,9 +138,22 @@ bool ExistsWithTwin(const char* text, bool (*exists)(const char*)) {
     return exists(twin);
 }
 
+bool LookupSaidNotFound() {
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool PathExists(const char* text) {
-    return ExistsWithTwin(
-        text, [](const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; });
+    return ExistsWithTwin(text, [](const char* path) {
+        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !LookupSaidNotFound();
+    });
 }
 
 bool IsMissingFixedPath(const char* text, DriveTypeCache& drives) {

@@ -40,7 +40,11 @@ private:
 // folder, at the same place in the WoW64 one: an entry read from the 32-bit registry
 // view means the latter.
 bool ExistsWithTwin(const char* text, bool (*exists)(const char*));
-// Anything GetFileAttributesA can see, folders included, by ExistsWithTwin.
+// Whether the lookup that just failed said that nothing is there: the file or a folder
+// on its path does not exist, or the name can never exist. Any other failure (access
+// denied, a drive not ready, a loop of links) cannot tell, and the path counts as there.
+bool LookupSaidNotFound();
+// Anything GetFileAttributesA can see, folders included, or cannot tell, by ExistsWithTwin.
 bool PathExists(const char* text);
 // The path rule every check shares: on a fixed disk and not there.
 bool IsMissingFixedPath(const char* text, DriveTypeCache& drives);

@@ -198,6 +198,8 @@ tw_setup_prefix() {
         [ -f "$WINEPREFIX/system.reg" ] || tw_fail "wineboot made no prefix in $WINEPREFIX"
         touch "$WINEPREFIX/.tidewell-wow64-ready-2"
     fi
+    # A path through a loop of links: a lookup there fails, but not with "not found".
+    ln -sfn tidewell-loop "$WINEPREFIX/drive_c/tidewell-loop"
     # Inside the chroot, where Wine sees it: the checkout is mounted there without its submounts.
     tw_mount tmpfs "$TW_SID$TW_BUILD/drives/f" -t tmpfs -o size=4m,mode=0755
     local letter
