@@ -34,6 +34,14 @@ const Keys kViews[] = {{"CLSID", "Software\\Microsoft\\Windows\\CurrentVersion\\
 struct Sizes {
     int classes = 50000, run = 10000, uninstall = 10000, fonts = 10000;
 };
+// One user's keys, which have no 32-bit copy: program name cache pairs and compatibility
+// records.
+const char kMuiCache[] =
+    "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
+const char kCompatStore[] = "Software\\Microsoft\\Windows "
+                            "NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Store";
+const char* const kEndings[] = {".FriendlyAppName", ".ApplicationCompany"};
+int g_userEntries = 5000;
 
 void SetText(HKEY key, const char* name, const std::string& text) {
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -92,6 +100,21 @@ void Plant(const Keys& keys, const Sizes& n, const TestFolder& files, const std:
     for (int i = 0; i < n.fonts; ++i) {
         std::snprintf(buf, sizeof buf, "Font %05d (TrueType)", i);
         SetText(fonts.Get(), buf, i % 2 ? fontFile : "gone" + std::to_string(i) + ".ttf");
+    }
+}
+
+// Half of the programs there, half gone, as everywhere.
+void PlantUserKeys(const TestFolder& files) {
+    RegKey cache, store;
+    cache.Create(HKEY_CURRENT_USER, kMuiCache, KEY_ALL_ACCESS);
+    store.Create(HKEY_CURRENT_USER, kCompatStore, KEY_ALL_ACCESS);
+    const BYTE record[24] = {};
+    for (int i = 0; i < g_userEntries; ++i) {
+        const std::string name = "ran\\" + std::to_string(i) + ".exe";
+        const std::string program = i % 2 ? files.MakeFile(name) : files.Path("gone\\" + name);
+        for (const char* ending : kEndings)
+            SetText(cache.Get(), (program + ending).c_str(), "App");
+        RegSetValueExA(store.Get(), program.c_str(), 0, REG_BINARY, record, sizeof record);
     }
 }
 
@@ -179,6 +202,13 @@ void Baseline() {
     g_sink += GetDriveTypeA("C:\\");
     for (const Keys& keys : kViews)
         Baseline(keys);
+    auto exists = [](const char* path) { g_sink += GetFileAttributesA(path); };
+    BaselineValues(kRootCurrentUser, kMuiCache, [&](const char* name, const char*) {
+        const std::string text = name;
+        exists(text.substr(0, text.rfind('.')).c_str());
+    });
+    BaselineValues(kRootCurrentUser, kCompatStore,
+                   [&](const char* name, const char*) { exists(name); });
 }
 
 size_t g_items = 0;
@@ -221,6 +251,7 @@ int main(int argc, char** argv) {
     if (argc > 1) { // a scale divisor for quick runs
         int divisor = std::max(1, std::atoi(argv[1]));
         n.classes /= divisor, n.run /= divisor, n.uninstall /= divisor, n.fonts /= divisor;
+        g_userEntries /= divisor;
     }
     if (argc > 2) runs = std::max(1, std::atoi(argv[2])); // rounds of each side
     RegistrySandbox sandbox;
@@ -236,8 +267,10 @@ int main(int argc, char** argv) {
     CloseHandle(
         CreateFileA(fontPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
-    std::printf("planting %d classes, %d Run values, %d Uninstall keys, %d fonts...\n", n.classes,
-                n.run, n.uninstall, n.fonts);
+    std::printf("planting %d classes, %d Run values, %d Uninstall keys, %d fonts, %d program name "
+                "cache pairs, %d compatibility records...\n",
+                n.classes, n.run, n.uninstall, n.fonts, g_userEntries, g_userEntries);
+    PlantUserKeys(files);
     // Half in the native keys, half in their 32-bit copies.
     Sizes half{n.classes / 2, n.run / 2, n.uninstall / 2, n.fonts / 2};
     Plant(kViews[0], half, files, fontFile);

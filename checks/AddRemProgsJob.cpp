@@ -58,8 +58,8 @@ void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
                 return;
             Report(status, items,
                    {view.root, view.path.c_str(), subkey, kInvalidEntry,
-                    uninstall.LocationOf(view, subkey),
-                    std::string(subkey) + " = " + command.text, uninstall.kind});
+                    uninstall.LocationOf(view, subkey), std::string(subkey) + " = " + command.text,
+                    uninstall.kind});
         };
         WalkSubkeys(uninstall, {nullptr, L"UninstallString", status}, test);
     }

@@ -36,8 +36,8 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
             if (!text.GoneForAll(gone)) return;
             Report(status, items,
                    {view.root, view.path.c_str(), valueName, "值无效。",
-                    place.LocationOf(view, valueName),
-                    std::string(valueName) + " = " + text.text, place.kind});
+                    place.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
+                    place.kind});
         };
         WalkValues(place, ValueRead::Text, test);
     }
