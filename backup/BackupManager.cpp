@@ -5,6 +5,7 @@
 #include "checks/Place.h"
 #include "engine/GbkText.h"
 #include "engine/Handles.h"
+#include "engine/Instance.h"
 
 #include <sddl.h>
 
@@ -81,13 +82,8 @@ bool RestoreValueInto(ByteSource& file, const ProblemItem& item, LastKey& target
 } // namespace
 
 std::string BackupManager::GetBackupFolder() const {
-    char module[2048];
-    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
-    if (length == 0 || length >= sizeof module) return {};
-    std::string path(module, length);
-    size_t slash = LastBackslash(path);
-    if (slash == std::string::npos) return {};
-    return path.substr(0, slash) + "\\backups\\";
+    const std::string folder = ProgramFolder();
+    return folder.empty() ? folder : folder + "backups\\";
 }
 
 std::string BackupManager::PathOf(const std::string& name) const {

@@ -138,7 +138,7 @@ void BaselineValues(uint32_t root, const char* path,
 }
 
 void BaselineSubkeys(uint32_t root, const char* path, const char* valueName, bool fromRoot,
-                     const std::function<void(const char*)>& test) {
+                     const std::function<void(const char*, const char*)>& test) {
     RegKey key;
     DWORD count = 0;
     if (!key.Open(root, path, KEY_READ) ||
@@ -160,13 +160,14 @@ void BaselineSubkeys(uint32_t root, const char* path, const char* valueName, boo
         DWORD type = 0, dataLength = sizeof data;
         if (open && RegQueryValueExA(sub.Get(), valueName, nullptr, &type,
                                      reinterpret_cast<BYTE*>(data), &dataLength) == ERROR_SUCCESS)
-            test(data);
+            test(name, data);
     }
 }
 
 void Baseline(const Keys& keys) {
     auto exists = [](const char* path) { g_sink += GetFileAttributesA(path); };
-    BaselineSubkeys(kRootClassesRoot, keys.classes, nullptr, true, exists);
+    BaselineSubkeys(kRootClassesRoot, keys.classes, nullptr, true,
+                    [&](const char*, const char* path) { exists(path); });
     BaselineValues(kRootLocalMachine, keys.run, [&](const char*, const char* data) {
         // A command that names nothing as a whole is judged by its program.
         if (GetFileAttributesA(data) == INVALID_FILE_ATTRIBUTES) {
@@ -175,19 +176,29 @@ void Baseline(const Keys& keys) {
         }
     });
     BaselineSubkeys(
-        kRootLocalMachine, keys.uninstall, "UninstallString", false, [&](const char* line) {
+        kRootLocalMachine, keys.uninstall, "UninstallString", false,
+        [&](const char* name, const char* line) {
+            char location[2048];
             // The program a line runs; the quoted and -f data files where named.
             std::string text = line;
             size_t exe = text.find(".exe");
             if (exe == std::string::npos) exe = text.find(".EXE");
             std::string program = text.substr(text[0] == '"', exe + 4 - (text[0] == '"'));
-            exists(program.c_str());
+            bool gone = GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES;
             size_t f = text.find("-f");
-            if (f != std::string::npos) {
+            if (!gone && f != std::string::npos) {
                 std::string file = text.substr(f + 2);
                 file.erase(std::remove(file.begin(), file.end(), '"'), file.end());
-                exists(file.c_str());
+                gone = GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES;
             }
+            // A registration whose targets are gone is stale only when its folder is too.
+            RegKey product;
+            DWORD size = sizeof location;
+            if (gone &&
+                product.Open(kRootLocalMachine, (std::string(keys.uninstall) + "\\" + name).c_str(),
+                             KEY_QUERY_VALUE))
+                g_sink += RegQueryValueExA(product.Get(), "InstallLocation", nullptr, nullptr,
+                                           reinterpret_cast<BYTE*>(location), &size);
         });
     char windows[2048];
     GetWindowsDirectoryA(windows, sizeof windows);

@@ -19,13 +19,11 @@ const char kInvalidEntry[] = "添加/删除 项目无效。";
 // program, even when its uninstaller is gone: deleting it would hide the program from
 // the list of installed ones. A folder that cannot be read or told counts as there.
 bool InstallFolderGone(const KeyView& view, const char* subkey, DriveTypeCache& drives) {
-    RegKey parent, key;
+    RegKey key;
     wchar_t data[kRegTextSize + 1] = {};
     DWORD type = REG_NONE, size = kRegTextSize * sizeof(wchar_t);
     char folder[kRegTextSize];
-    if (!parent.Open(view.root, view.path.c_str(), KEY_READ) ||
-        !key.Open(parent.Get(), subkey, KEY_QUERY_VALUE))
-        return false;
+    if (!key.Open(view.root, (view.path + "\\" + subkey).c_str(), KEY_QUERY_VALUE)) return false;
     const LONG read = RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type,
                                        reinterpret_cast<BYTE*>(data), &size);
     if (read == ERROR_FILE_NOT_FOUND) return true;

@@ -7,7 +7,8 @@
 
 void FatalAssertion(const char* condition, const char* module, int line) {
     char text[512];
-    std::snprintf(text, sizeof text, "Assertion failed: %s, %s, line %d\n", condition, module, line);
+    std::snprintf(text, sizeof text, "Assertion failed: %s, %s, line %d\n", condition, module,
+                  line);
     std::fputs(text, stderr);
     std::fflush(stderr);
     OutputDebugStringA(text);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -132,9 +133,14 @@ bool FileFound(const char* path) {
 }
 
 bool ProgramFound(const char* path) {
-    if (SearchPathA(nullptr, path, ".exe", 0, nullptr, nullptr) != 0) return true;
-    // The search says "not found" for every failure; the file system tells why.
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || !LookupSaidNotFound();
+    if (!StartsWithDrivePrefix(path))
+        return SearchPathA(nullptr, path, ".exe", 0, nullptr, nullptr) != 0 ||
+               !LookupSaidNotFound();
+    // A full path is looked up as the search looks it up, ".exe" added to a name without
+    // an extension, but by a call that says why it failed; the search only says it did.
+    std::string probe = path;
+    if (probe.find('.', LastBackslash(probe)) == std::string::npos) probe += ".exe";
+    return GetFileAttributesA(probe.c_str()) != INVALID_FILE_ATTRIBUTES || !LookupSaidNotFound();
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 constexpr int kMaxDataFiles = 256;
 
 struct ParsedCommandLine {
-    char buffer[2048];               // lower-cased copy, cut up in place
-    const char* programPath;         // into buffer, or null for none
+    char buffer[2048];       // lower-cased copy, cut up in place
+    const char* programPath; // into buffer, or null for none
     int32_t dataFileCount;
     const char* dataFiles[kMaxDataFiles];
     bool ready;

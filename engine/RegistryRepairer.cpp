@@ -17,6 +17,15 @@ std::string EntryOf(const ProblemItem& item) {
 }
 } // namespace
 
+FixOutcome RegistryRepairer::Fix(ProblemList items, const JobEnumerator& jobs,
+                                 const std::function<bool(const ProblemList&)>& backup) const {
+    // Only what can be put back exactly is backed up and deleted; what is no longer
+    // stale stays, unticked.
+    const bool allKept = KeepFixable(items, jobs);
+    if (backup && !backup(items)) return FixOutcome::NotBackedUp;
+    return DeleteSelectedItems(items) && allKept ? FixOutcome::Done : FixOutcome::Partly;
+}
+
 bool RegistryRepairer::KeepFixable(ProblemList& items, const JobEnumerator& jobs) const {
     UntickLiveItems(items, jobs);
     auto ticked = [&] {

@@ -55,7 +55,15 @@ int main(int argc, char** argv) {
             item.selected =
                 item.selected || item.itemName.compare(0, std::strlen(argv[i]), argv[i]) == 0;
     }
-    const bool kept = RegistryRepairer().KeepFixable(items, jobs);
-    if (!BackupManager().CreateBackup(argv[2], items)) return 2;
-    return RegistryRepairer().DeleteSelectedItems(items) && kept ? 0 : 1;
+    const std::string name = argv[2];
+    switch (RegistryRepairer().Fix(items, jobs, [&](const ProblemList& kept) {
+        return BackupManager().CreateBackup(name, kept);
+    })) {
+    case FixOutcome::Done:
+        return 0;
+    case FixOutcome::Partly:
+        return 1;
+    default:
+        return 2;
+    }
 }

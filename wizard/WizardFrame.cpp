@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -198,11 +199,13 @@ void WizardFrame::Fix() {
     const int answer =
         MessageBoxA(m_hWndWizard, "你希望创建一个备份吗？", "询问", MB_YESNO | MB_ICONQUESTION);
     ShowWaitDialog();
-    // Only what can be put back exactly is backed up and deleted; what is no longer
-    // stale stays, unticked.
-    ProblemList items = m_Items;
-    const bool allKept = m_Repairer.KeepFixable(items, m_JobEnumerator);
-    if (answer == IDYES && m_BackupManager.CreateAutomaticBackup(items).empty()) {
+    std::function<bool(const ProblemList&)> backup;
+    if (answer == IDYES)
+        backup = [&](const ProblemList& kept) {
+            return !m_BackupManager.CreateAutomaticBackup(kept).empty();
+        };
+    const FixOutcome outcome = m_Repairer.Fix(m_Items, m_JobEnumerator, backup);
+    if (outcome == FixOutcome::NotBackedUp) {
         HideWaitDialog();
         // Nothing deleted: the results stay, ticks and all, for another try.
         const std::string why = m_BackupManager.FolderIsLink()
@@ -211,9 +214,9 @@ void WizardFrame::Fix() {
         MessageBoxA(m_hWndWizard, why.c_str(), "失败", MB_OK | MB_ICONERROR);
         return;
     }
-    const bool ok = m_Repairer.DeleteSelectedItems(items) && allKept;
     HideWaitDialog();
-    Finish(ok, "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。", "警告",
+    Finish(outcome == FixOutcome::Done,
+           "当移除不需要的记录时可能存在一些问题。如果你创建了一个备份，可以恢复它。", "警告",
            MB_ICONWARNING);
 }
 
@@ -305,16 +308,10 @@ LRESULT WizardFrame::OnCommand(int32_t id) {
 }
 
 void WizardFrame::OpenHelp() {
-    char module[2048];
-    const DWORD length = GetModuleFileNameA(g_hInstance, module, sizeof module);
-    if (length == 0 || length >= sizeof module) return; // a cut path would name some other file
-    std::string path(module, length);
-    // Not find_last_of: the second byte of a GBK character may be a backslash.
-    const size_t slash = LastBackslash(path);
-    if (slash == std::string::npos) return;
-    path.erase(slash + 1);
-    path += "help.html";
-    ShellExecuteA(m_hWndWizard, "OPEN", path.c_str(), nullptr, nullptr, SW_SHOW);
+    const std::string folder = ProgramFolder();
+    if (!folder.empty())
+        ShellExecuteA(m_hWndWizard, "OPEN", (folder + "help.html").c_str(), nullptr, nullptr,
+                      SW_SHOW);
 }
 
 LRESULT WizardFrame::OnSetCursor(HWND, int) {
