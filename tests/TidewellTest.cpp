@@ -12,7 +12,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -432,18 +431,9 @@ TEST_F(TidewellTest, PlantedDllsLoadIntoAProgramThatDoesNotRefuseThem) {
 }
 
 // Run by tools/release-check.sh under an English locale, where the ANSI code page is 1252:
-// both programs say what they need, in both languages, and end having touched nothing.
-TEST_F(TidewellTest, DISABLED_UnderAnotherCodePageBothProgramsSaySoAndEnd) {
+// the program says what it needs, in both languages, and ends having touched nothing.
+TEST_F(TidewellTest, DISABLED_UnderAnotherCodePageTheProgramSaysSoAndEnds) {
     ASSERT_NE(GetACP(), 936u) << "run under another code page (tools/release-check.sh)";
-    const std::string tool = "\"\"" + TestsFolder() + "..\\ScanTool.exe\" 2>&1\"";
-    FILE* pipe = _popen(tool.c_str(), "rb");
-    ASSERT_TRUE(pipe);
-    std::string printed(4096, '\0');
-    printed.resize(std::fread(&printed[0], 1, printed.size(), pipe));
-    EXPECT_EQ(_pclose(pipe), 1);
-    EXPECT_NE(printed.find("\"Chinese (Simplified)\""), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("== "), std::string::npos) << "it scanned: " << printed;
-
     ASSERT_NO_FATAL_FAILURE(Start(folder.Root(), "..\\tidewell.exe", "#32770"));
     wchar_t text[1024] = {};
     GetWindowTextW(GetDlgItem(frame, 0xFFFF), text, 1024);
