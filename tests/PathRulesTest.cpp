@@ -96,7 +96,7 @@ TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
     root[0] = 'c';
     const std::pair<const char*, const char*> lines[] = {
         {R"(@u.exe -F"@A b\S.isu")", R"(@u.exe|@a b\s.isu)"},
-        {R"(MsiExec /X{1234-ABCD})", "msiexec"},
+        {R"(MsiExec /X{1234-ABCD} @u.exe)", "msiexec"}, // no drive: ".exe" does not end it
         {R"(tidewell-no-such-program /x)", "!tidewell-no-such-program"},
         {R"(@tool.com -q)", R"(@tool.com)"},
         // "-f" and an unquoted drive path: the path runs to the end, blanks and all.
