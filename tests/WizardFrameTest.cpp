@@ -12,11 +12,10 @@
 
 namespace {
 
-// Every message box is counted, its caption kept, and answered: a question with
+// Every message box's caption is kept, and the box answered: a question with
 // g_answer. When the please-wait dialog shows, g_clickDuringWork is clicked, through
 // the input queue and without pumping: the click waits until the work is done.
 int g_answer = IDNO;
-int g_boxes = 0;
 std::string g_captions;
 HWND g_clickDuringWork = nullptr;
 
@@ -36,7 +35,6 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
             }
             return CallNextHookEx(nullptr, code, wParam, lParam);
         }
-        ++g_boxes;
         GetWindowTextA(box, caption, sizeof caption);
         g_captions += std::string(caption) + " ";
         PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(question ? g_answer : IDOK), 0);
@@ -72,31 +70,41 @@ protected:
 
 TEST_F(WizardFrameTest, TheButtonsLeadFromPageToPage) {
     PlantStartupValues();
+    // The one key left to find has a text beyond code page 936: a fix leaves it, and warns.
+    const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tw.exe";
+    RegKey key;
+    ASSERT_TRUE(PutString(kRootLocalMachine, app, "", files.Path("gone.exe")) &&
+                key.Open(kRootLocalMachine, app.c_str(), KEY_SET_VALUE) &&
+                !RegSetValueExW(key.Get(), L"Name", 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(L"\u00ae"), 4));
     WizardFrame& f = *frame;
     const HWND welcome = f.m_WelcomePage.m_hWndPage, progress = f.m_ProgressPage.m_hWndPage,
                results = f.m_ResultPage.m_hWndPage;
-    // Button clicked, page shown then (null: the window gone), Back and Continue on, questions.
-    const std::tuple<const char*, Button*, HWND, bool, bool, int> steps[] = {
-        {"Continue", &f.m_NextButton, progress, false, false, 0},
-        {"Cancel while scanning", &f.m_CancelButton, welcome, false, true, 0},
-        {"Continue, nothing to find", &f.m_NextButton, results, true, true, 0},
-        {"Back on the results", &f.m_BackButton, welcome, false, true, 0},
-        {"Cancel, not confirmed", &f.m_CancelButton, welcome, false, true, 1},
-        {"Cancel, confirmed", &f.m_CancelButton, nullptr, false, false, 1}};
+    // Button clicked, page shown then (null: the window gone), Back and Continue on, boxes.
+    const std::tuple<const char*, Button*, HWND, bool, bool, const char*> steps[] = {
+        {"Continue", &f.m_NextButton, progress, false, false, ""},
+        {"Cancel while scanning", &f.m_CancelButton, welcome, false, true, ""},
+        {"Continue, one key to find", &f.m_NextButton, results, true, true, ""},
+        {"Fix without a backup", &f.m_NextButton, welcome, false, true, "询问 警告 "},
+        {"Continue again", &f.m_NextButton, results, true, true, ""},
+        {"Back on the results", &f.m_BackButton, welcome, false, true, ""},
+        {"Cancel, not confirmed", &f.m_CancelButton, welcome, false, true, "询问 "},
+        {"Cancel, confirmed", &f.m_CancelButton, nullptr, false, false, "询问 "}};
     for (const auto& [name, button, page, back, next, boxes] : steps) {
         SCOPED_TRACE(name);
-        g_boxes = 0;
+        g_captions.clear();
         g_answer = page ? IDNO : IDYES;
-        if (page == results) RemoveTree(kRootLocalMachine, kRun); // nothing to find
+        if (page == results) RemoveTree(kRootLocalMachine, kRun);
         Click(*button);
         const HWND shown = page;
         ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(shown) || !f.m_hWndWizard; }, 60000));
-        EXPECT_EQ(g_boxes, boxes);
+        EXPECT_EQ(g_captions, boxes);
         EXPECT_EQ(IsWindowVisible(welcome) + IsWindowVisible(progress) + IsWindowVisible(results),
                   page ? 1 : 0);
         EXPECT_EQ(IsWindowEnabled(f.m_BackButton.Handle()) != FALSE, back);
         EXPECT_EQ(IsWindowEnabled(f.m_NextButton.Handle()) != FALSE, next);
     }
+    EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
 TEST_F(WizardFrameTest, ClosingTheWindowDuringAScanEndsTheWorkerBeforeTheFrameGoes) {
@@ -178,22 +186,6 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     }
     DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
     ReleaseMutex(lock.Get());
-}
-
-TEST_F(WizardFrameTest, AFixLeavesAKeyWithATextBeyondCodePage936AndWarns) {
-    const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tw.exe";
-    RegKey key;
-    ASSERT_TRUE(PutString(kRootLocalMachine, app, "", files.Path("gone.exe")) &&
-                key.Open(kRootLocalMachine, app.c_str(), KEY_SET_VALUE) &&
-                !RegSetValueExW(key.Get(), L"Name", 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(L"\u00ae"), 4));
-    Click(frame->m_NextButton);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_ResultPage.m_hWndPage); }, 60000));
-    g_answer = IDNO, g_captions.clear();
-    Click(frame->m_NextButton);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
-    EXPECT_EQ(g_captions, "询问 警告 ");
-    EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
 TEST(WizardFrameDeathTest, ASecondFrameStopsTheProgram) {
