@@ -2,9 +2,7 @@
 // redirected root of the sandbox ignores the view flags. Every entry is the test's own.
 #include "backup/BackupManager.h"
 #include "engine/JobEnumerator.h"
-#include "support/BackupFolderTest.h"
-
-#include <gtest/gtest.h>
+#include "support/SandboxTest.h"
 
 #include <cstdio>
 #include <cstdlib>
