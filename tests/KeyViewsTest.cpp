@@ -108,8 +108,7 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
     // Each copy holds its own entries; the same class is gone in one and there in the other.
     // The program folder variables count as gone only when gone for 64-bit and 32-bit
     // programs alike, and fit in both. What has no exact code page 936 form is never
-    // reported, gone or not;
-    // a key whose tree holds such a text is reported but not fixed.
+    // reported, gone or not; a key whose tree holds such a text is reported but not fixed.
     ASSERT_TRUE(
         Put(kRootLocalMachine, kRun, L"tw-64", gone + L"a.exe") &&
         Put(kRootLocalMachine, kRun32, L"tw-32", gone + L"b.exe") &&
