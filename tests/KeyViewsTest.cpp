@@ -78,12 +78,10 @@ protected:
     void TearDown() override {
         for (const auto& [root, path, name, isKey] : m_planted) {
             RegKey key;
-            if (RegOpenKeyExW(RootKeyHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | kPathView,
-                              key.Put()))
-                continue;
-            if (isKey) RegDeleteTreeW(key.Get(), name.c_str());
-            isKey ? RegDeleteKeyW(key.Get(), name.c_str())
-                  : RegDeleteValueW(key.Get(), name.c_str());
+            if (!RegOpenKeyExW(RootKeyHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | kPathView,
+                               key.Put()))
+                isKey ? RegDeleteTreeW(key.Get(), name.c_str())
+                      : RegDeleteValueW(key.Get(), name.c_str());
         }
         for (const std::string& folder : m_folders)
             RemoveDirectoryA(folder.c_str());
