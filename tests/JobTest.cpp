@@ -146,9 +146,10 @@ CHECK_TEST(StartupProgsJob, {kRun, "#", "*", "#"},
            {{kRun, "expand", "%TW_DIR%gone.exe", "expand", REG_EXPAND_SZ},
             {kRun, "env-as-sz", "%TW_DIR%gone.exe"},
             {kRun, "gone-args", "@gone.exe /min", "gone-args"},
-            {kRun, "exe", "@a b\\HERE.EXE /min"},              // the program ends after ".exe",
-            {kRun, "bat", "@a b\\run.bat now"},                // else after ".bat",
-            {kRun, "gbk-com", "@\xB9\xA4.com -q", "gbk-com"}}, // else at the first blank
+            {kRun, "exe", "@a b\\HERE.EXE /min"},                 // the program ends after ".exe",
+            {kRun, "bat", "@a b\\run.bat now"},                   // else after ".bat",
+            {kRun, "bat-exe", "@a b\\run.bat\\x.exe", "bat-exe"}, // wherever each lies,
+            {kRun, "gbk-com", "@\xB9\xA4.com -q", "gbk-com"}},    // else at the first blank
            {{kRun, "expand|值无效。|" + kRun + "|expand = @gone.exe|0"}}, "*");
 
 CHECK_TEST(SharedProgsJob, {kShared, "*", "", "*"},
@@ -183,11 +184,11 @@ CHECK_TEST(CustomControlsJob, {"CLSID\\#\\InprocServer32", "", "*", "#"},
 // The value's name is the file and its data the folder; with no folder, the name alone.
 CHECK_TEST(HelpresJob, {kHelp, "*", "", "*"},
            {{kHelp, "old.hlp", "@Help", "old.hlp"},
-            {kHtml, "a.chm", "@\x81\x5C", "a.chm"},
+            {kHtml, "a.chm", "@\x80\x81\x5C", "a.chm"}, // 0x80 leads no pair
             {kHtml, "new.chm", "@Help\\", "new.chm"},
             {kHtml, std::string(1100, 'n'), "C:\\" + std::string(1000, 'f')}}, // joined too long
            {{kHelp, "old.hlp|帮助文件 old.hlp 不存在|" + kLm + kHelp + "|old.hlp = @Help\\|0"},
-            {kHtml, "a.chm|帮助文件 a.chm 不存在|" + kLm + kHtml + "|a.chm = @\x81\x5C\\|0"},
+            {kHtml, "a.chm|帮助文件 a.chm 不存在|" + kLm + kHtml + "|a.chm = @\x80\x81\x5C\\|0"},
             {kHtml, "new.chm|帮助文件 new.chm 不存在|" + kLm + kHtml + "|new.chm = @Help\\|0"}},
            "");
 

@@ -2,9 +2,7 @@
 // redirected root of the sandbox ignores the view flags. Every entry is the test's own.
 #include "backup/BackupManager.h"
 #include "engine/JobEnumerator.h"
-#include "support/BackupFolderTest.h"
-
-#include <gtest/gtest.h>
+#include "support/SandboxTest.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,12 +78,10 @@ protected:
     void TearDown() override {
         for (const auto& [root, path, name, isKey] : m_planted) {
             RegKey key;
-            if (RegOpenKeyExW(RootKeyHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | kPathView,
-                              key.Put()))
-                continue;
-            if (isKey) RegDeleteTreeW(key.Get(), name.c_str());
-            isKey ? RegDeleteKeyW(key.Get(), name.c_str())
-                  : RegDeleteValueW(key.Get(), name.c_str());
+            if (!RegOpenKeyExW(RootKeyHandle(root), path.c_str(), 0, KEY_ALL_ACCESS | kPathView,
+                               key.Put()))
+                isKey ? RegDeleteTreeW(key.Get(), name.c_str())
+                      : RegDeleteValueW(key.Get(), name.c_str());
         }
         for (const std::string& folder : m_folders)
             RemoveDirectoryA(folder.c_str());
@@ -110,8 +106,7 @@ TEST_F(KeyViewsTest, BothBuildsFindTheSameInBothViewsAndEachRestoresTheOthersFix
     // Each copy holds its own entries; the same class is gone in one and there in the other.
     // The program folder variables count as gone only when gone for 64-bit and 32-bit
     // programs alike, and fit in both. What has no exact code page 936 form is never
-    // reported, gone or not;
-    // a key whose tree holds such a text is reported but not fixed.
+    // reported, gone or not; a key whose tree holds such a text is reported but not fixed.
     ASSERT_TRUE(
         Put(kRootLocalMachine, kRun, L"tw-64", gone + L"a.exe") &&
         Put(kRootLocalMachine, kRun32, L"tw-32", gone + L"b.exe") &&

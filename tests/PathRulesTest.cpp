@@ -21,7 +21,7 @@ TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
     TestFolder files;
     const std::vector<std::string> groups[3] = {
         // fixed and there, fixed and gone, never fixed
-        {"C:\\", "c:\\windows", "Z:\\tmp", files.MakeDir("dir")},
+        {"C:\\", "c:\\windows", "Z:\\tmp", files.Root()},
         {"C:\\tidewell-gone", "z:\\tidewell-gone"},
         {"", "C:", "C:/windows", "\\\\server\\share\\a.exe", "%SystemRoot%\\a.exe", "\"C:\\a.exe\"",
          "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\gone.exe",
@@ -96,7 +96,7 @@ TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
     root[0] = 'c';
     const std::pair<const char*, const char*> lines[] = {
         {R"(@u.exe -F"@A b\S.isu")", R"(@u.exe|@a b\s.isu)"},
-        {R"(MsiExec /X{1234-ABCD})", "msiexec"},
+        {R"(MsiExec /X{1234-ABCD} @u.exe)", "msiexec"}, // no drive: ".exe" does not end it
         {R"(tidewell-no-such-program /x)", "!tidewell-no-such-program"},
         {R"(@tool.com -q)", R"(@tool.com)"},
         // "-f" and an unquoted drive path: the path runs to the end, blanks and all.
@@ -128,9 +128,7 @@ TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
     }
     EXPECT_FALSE(CommandLineTargetMissing(nullptr));
     EXPECT_EQ(Record(false), "-");
-}
-
-TEST(ParsedCommandLine, TextsBeyondTheBufferAreNotParsed) {
+    // Texts beyond the buffer are not parsed.
     for (size_t size : {2047, 2048, 2049, 5000}) {
         const bool missing =
             CommandLineTargetMissing(("C:\\tidewell-gone" + std::string(size - 16, ' ')).c_str());

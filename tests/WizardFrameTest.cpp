@@ -1,10 +1,7 @@
 #include "wizard/WizardFrame.h"
 
 #include "support/BackupFolderTest.h"
-#include "support/GdiCounter.h"
 #include "support/GuiTest.h"
-#include "support/RegistrySandbox.h"
-#include "support/TestFolder.h"
 #include "support/UserInput.h"
 
 #include <memory>
@@ -12,11 +9,33 @@
 
 namespace {
 
-// Every message box is counted, its caption kept, and answered: a question with
+// The GDI objects this process holds, -1 when unknown: Wine's GetGuiResources is a stub,
+// so this counts the used entries of the GDI handle table. Compare after a warm-up round.
+int CountGdiObjects() {
+    uintptr_t teb = 0; // the TEB's own address
+#ifdef _WIN64
+    asm("movq %%gs:0x30, %0" : "=r"(teb));
+#else
+    asm("movl %%fs:0x18, %0" : "=r"(teb));
+    // The 32-bit PEB has no table under WoW64: the 64-bit TEB, this far away, leads to it.
+    teb += static_cast<uintptr_t>(*reinterpret_cast<const LONG*>(teb + 0xFDC));
+#endif
+    // 64-bit pointers, all below 4 GB under WoW64.
+    auto follow = [](uintptr_t at) {
+        return static_cast<uintptr_t>(*reinterpret_cast<uint64_t*>(at));
+    };
+    // The PEB's GdiSharedHandleTable: 65536 entries of 24 bytes, type byte 0 when free.
+    const uintptr_t peb = teb ? follow(teb + 0x60) : 0, table = peb ? follow(peb + 0xF8) : 0;
+    int used = 0;
+    for (uintptr_t entry = table; table && entry < table + 0x10000 * 24; entry += 24)
+        used += reinterpret_cast<const uint8_t*>(entry)[14] != 0;
+    return table ? used : -1;
+}
+
+// Every message box's caption is kept, and the box answered: a question with
 // g_answer. When the please-wait dialog shows, g_clickDuringWork is clicked, through
 // the input queue and without pumping: the click waits until the work is done.
 int g_answer = IDNO;
-int g_boxes = 0;
 std::string g_captions;
 HWND g_clickDuringWork = nullptr;
 
@@ -36,7 +55,6 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
             }
             return CallNextHookEx(nullptr, code, wParam, lParam);
         }
-        ++g_boxes;
         GetWindowTextA(box, caption, sizeof caption);
         g_captions += std::string(caption) + " ";
         PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(question ? g_answer : IDOK), 0);
@@ -72,31 +90,41 @@ protected:
 
 TEST_F(WizardFrameTest, TheButtonsLeadFromPageToPage) {
     PlantStartupValues();
+    // The one key left to find has a text beyond code page 936: a fix leaves it, and warns.
+    const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tw.exe";
+    RegKey key;
+    ASSERT_TRUE(PutString(kRootLocalMachine, app, "", files.Path("gone.exe")) &&
+                key.Open(kRootLocalMachine, app.c_str(), KEY_SET_VALUE) &&
+                !RegSetValueExW(key.Get(), L"Name", 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(L"\u00ae"), 4));
     WizardFrame& f = *frame;
     const HWND welcome = f.m_WelcomePage.m_hWndPage, progress = f.m_ProgressPage.m_hWndPage,
                results = f.m_ResultPage.m_hWndPage;
-    // Button clicked, page shown then (null: the window gone), Back and Continue on, questions.
-    const std::tuple<const char*, Button*, HWND, bool, bool, int> steps[] = {
-        {"Continue", &f.m_NextButton, progress, false, false, 0},
-        {"Cancel while scanning", &f.m_CancelButton, welcome, false, true, 0},
-        {"Continue, nothing to find", &f.m_NextButton, results, true, true, 0},
-        {"Back on the results", &f.m_BackButton, welcome, false, true, 0},
-        {"Cancel, not confirmed", &f.m_CancelButton, welcome, false, true, 1},
-        {"Cancel, confirmed", &f.m_CancelButton, nullptr, false, false, 1}};
+    // Button clicked, page shown then (null: the window gone), Back and Continue on, boxes.
+    const std::tuple<const char*, Button*, HWND, bool, bool, const char*> steps[] = {
+        {"Continue", &f.m_NextButton, progress, false, false, ""},
+        {"Cancel while scanning", &f.m_CancelButton, welcome, false, true, ""},
+        {"Continue, one key to find", &f.m_NextButton, results, true, true, ""},
+        {"Fix without a backup", &f.m_NextButton, welcome, false, true, "询问 警告 "},
+        {"Continue again", &f.m_NextButton, results, true, true, ""},
+        {"Back on the results", &f.m_BackButton, welcome, false, true, ""},
+        {"Cancel, not confirmed", &f.m_CancelButton, welcome, false, true, "询问 "},
+        {"Cancel, confirmed", &f.m_CancelButton, nullptr, false, false, "询问 "}};
     for (const auto& [name, button, page, back, next, boxes] : steps) {
         SCOPED_TRACE(name);
-        g_boxes = 0;
+        g_captions.clear();
         g_answer = page ? IDNO : IDYES;
-        if (page == results) RemoveTree(kRootLocalMachine, kRun); // nothing to find
+        if (page == results) RemoveTree(kRootLocalMachine, kRun);
         Click(*button);
         const HWND shown = page;
         ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(shown) || !f.m_hWndWizard; }, 60000));
-        EXPECT_EQ(g_boxes, boxes);
+        EXPECT_EQ(g_captions, boxes);
         EXPECT_EQ(IsWindowVisible(welcome) + IsWindowVisible(progress) + IsWindowVisible(results),
                   page ? 1 : 0);
         EXPECT_EQ(IsWindowEnabled(f.m_BackButton.Handle()) != FALSE, back);
         EXPECT_EQ(IsWindowEnabled(f.m_NextButton.Handle()) != FALSE, next);
     }
+    EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
 TEST_F(WizardFrameTest, ClosingTheWindowDuringAScanEndsTheWorkerBeforeTheFrameGoes) {
@@ -165,8 +193,7 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
                         MOVEFILE_REPLACE_EXISTING);
         frame->m_BackupFilePage.m_strFileName = first;
         frame->ShowRestoreRecords();
-        g_answer = IDYES;
-        g_captions.clear();
+        g_answer = IDYES, g_captions.clear();
         g_clickDuringWork = frame->m_CancelButton.Handle();
         Click(frame->m_NextButton);
         g_clickDuringWork = nullptr;
@@ -178,22 +205,6 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     }
     DeleteTreeOnDisk(folder.substr(0, folder.size() - 1));
     ReleaseMutex(lock.Get());
-}
-
-TEST_F(WizardFrameTest, AFixLeavesAKeyWithATextBeyondCodePage936AndWarns) {
-    const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tw.exe";
-    RegKey key;
-    ASSERT_TRUE(PutString(kRootLocalMachine, app, "", files.Path("gone.exe")) &&
-                key.Open(kRootLocalMachine, app.c_str(), KEY_SET_VALUE) &&
-                !RegSetValueExW(key.Get(), L"Name", 0, REG_SZ,
-                                reinterpret_cast<const BYTE*>(L"\u00ae"), 4));
-    Click(frame->m_NextButton);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_ResultPage.m_hWndPage); }, 60000));
-    g_answer = IDNO, g_captions.clear();
-    Click(frame->m_NextButton);
-    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(frame->m_WelcomePage.m_hWndPage); }));
-    EXPECT_EQ(g_captions, "询问 警告 ");
-    EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
 TEST(WizardFrameDeathTest, ASecondFrameStopsTheProgram) {

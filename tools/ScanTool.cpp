@@ -7,6 +7,7 @@
 #include "engine/Instance.h"
 #include "engine/JobEnumerator.h"
 #include "engine/RegistryRepairer.h"
+#include "engine/StartupGuard.h"
 
 #include <windows.h>
 
@@ -30,6 +31,8 @@ std::string Utf8(const std::string& gbk) {
 } // namespace
 
 int main(int argc, char** argv) {
+    LimitDllSearchToSystemFolder();
+    if (!RequireCodePage936(true)) return 1;
     g_hInstance = GetModuleHandleA(nullptr);
     JobEnumerator jobs;
     ScanStatus status;

@@ -40,6 +40,13 @@ passed=0 failed=0 skippedAll=0
 # program and the prefix's registry, and the lean suite takes a minute or two anyway.
 # Each build's result is reported, whatever became of the other.
 for arch in $archs; do
+    # What users get of each build; where it runs, both programs under code page 1252 too.
+    if TW_RUN_CHECK=$(tw_runnable "$arch" && echo 1) bash "$TW_ROOT/tools/release-check.sh" "$arch"; then
+        passed=$((passed + 1))
+    else
+        summary+=("$arch: the release check failed")
+        failed=$((failed + 1))
+    fi
     if ! tw_runnable "$arch"; then
         summary+=("$arch: not run: $TW_NO_32BIT_WHY")
         continue

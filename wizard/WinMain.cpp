@@ -1,9 +1,12 @@
 #include "engine/Instance.h"
+#include "engine/StartupGuard.h"
 #include "wizard/WizardFrame.h"
 
 #include <commctrl.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    LimitDllSearchToSystemFolder();
+    if (!RequireCodePage936(false)) return 1;
     g_hInstance = instance;
     InitCommonControls();
     // No critical-error boxes (a drive without a medium): the call fails instead.

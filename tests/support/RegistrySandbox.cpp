@@ -1,6 +1,5 @@
 #include "support/RegistrySandbox.h"
 
-#include "engine/Handles.h"
 #include "engine/RegistryRepairer.h"
 
 #include <algorithm>
@@ -52,7 +51,9 @@ RegistrySandbox::RegistrySandbox() {
     // Every root key is opened before any override, so HKCU's own scratch stays reachable.
     for (int i = 0; i < 3; ++i)
         if (RegOverridePredefKey(kPredefined[i], m_roots[i])) return;
-    m_active = true;
+    // Nothing of the prefix's own shows through.
+    m_active = !KeyExists(kRootLocalMachine, "Software\\Microsoft") &&
+               !KeyExists(kRootCurrentUser, "Software\\Microsoft");
 }
 
 RegistrySandbox::~RegistrySandbox() {
@@ -62,30 +63,6 @@ RegistrySandbox::~RegistrySandbox() {
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TidewellSandbox");
-}
-
-bool PutValue(uint32_t root, const std::string& path, const std::string& name, DWORD type,
-              const void* data, DWORD size) {
-    RegKey key;
-    return key.Create(root, path.c_str(), KEY_WRITE) &&
-           !RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-}
-
-bool PutString(uint32_t root, const std::string& path, const std::string& name,
-               const std::string& text, DWORD type) {
-    return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-bool PutKey(uint32_t root, const std::string& path) {
-    return RegKey().Create(root, path.c_str(), KEY_WRITE);
-}
-bool KeyExists(uint32_t root, const std::string& path) {
-    return RegKey().Open(root, path.c_str(), KEY_READ);
-}
-
-bool ValueExists(uint32_t root, const std::string& path, const std::string& name) {
-    RegKey key;
-    return key.Open(root, path.c_str(), KEY_READ) &&
-           !RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr);
 }
 
 bool RemoveTree(uint32_t root, const std::string& path) {

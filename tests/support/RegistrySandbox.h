@@ -2,7 +2,7 @@
 // keys for the life of the object, so that nothing a test does reaches a real root.
 #pragma once
 
-#include <windows.h>
+#include "engine/Handles.h"
 
 #include <cstdint>
 #include <string>
@@ -24,13 +24,27 @@ private:
 };
 
 // Planting and reading entries, by root value as the product names them.
-bool PutValue(uint32_t root, const std::string& path, const std::string& name, DWORD type,
-              const void* data, DWORD size);
-bool PutString(uint32_t root, const std::string& path, const std::string& name,
-               const std::string& text, DWORD type = REG_SZ);
-bool PutKey(uint32_t root, const std::string& path);
-bool KeyExists(uint32_t root, const std::string& path);
-bool ValueExists(uint32_t root, const std::string& path, const std::string& name);
+inline bool PutValue(uint32_t root, const std::string& path, const std::string& name, DWORD type,
+                     const void* data, DWORD size) {
+    RegKey key;
+    return key.Create(root, path.c_str(), KEY_WRITE) &&
+           !RegSetValueExA(key.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+inline bool PutString(uint32_t root, const std::string& path, const std::string& name,
+                      const std::string& text, DWORD type = REG_SZ) {
+    return PutValue(root, path, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+inline bool PutKey(uint32_t root, const std::string& path) {
+    return RegKey().Create(root, path.c_str(), KEY_WRITE);
+}
+inline bool KeyExists(uint32_t root, const std::string& path) {
+    return RegKey().Open(root, path.c_str(), KEY_READ);
+}
+inline bool ValueExists(uint32_t root, const std::string& path, const std::string& name) {
+    RegKey key;
+    return key.Open(root, path.c_str(), KEY_READ) &&
+           !RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr);
+}
 bool RemoveTree(uint32_t root, const std::string& path);
 // Every key, value, type and data byte below root\path, sorted: equal dumps, equal trees.
 std::string DumpTree(uint32_t root, const std::string& path);

@@ -11,7 +11,6 @@ struct Image {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels; // 0x00RRGGBB, rows top to bottom
 
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     bool operator==(const Image& o) const {
         return width == o.width && height == o.height && pixels == o.pixels;
     }
