@@ -21,6 +21,16 @@ const std::string kShared = kMsCv + "SharedDLLs", kApps = kMsCv + "App Paths";
 const std::string kFolders = kMsCv + "Installer\\Folders", kMui = kMs + "ShellNoRoam\\MUICache";
 const std::string kFonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
 const std::string kLm = "HKEY_LOCAL_MACHINE\\", kCu = "HKEY_CURRENT_USER\\";
+// One user's keys, marked "~" where HKEY_LOCAL_MACHINE has one of the same path.
+const std::string kNt = "Software\\Microsoft\\Windows NT\\CurrentVersion\\";
+const std::string kUserRun = "~" + kRun, kUserUninstall = "~" + kUninstall,
+                  kUserApps = "~" + kCv + "App Paths", kUserFonts = "~" + kNt + "Fonts";
+const std::string kVistaMui =
+    "~Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
+const std::string kStore = "~" + kNt + "AppCompatFlags\\Compatibility Assistant\\Store",
+                  kUserLayers = "~" + kNt + "AppCompatFlags\\Layers",
+                  kLayers =
+                      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
 const std::string kBadProgram = "|添加/删除 项目无效。|";
 
 // One value a check reads; item: the name it is reported under, if it is.
@@ -30,9 +40,13 @@ struct Entry {
 };
 
 uint32_t RootOf(const std::string& key) {
-    return key.find("CLSID") <= 12        ? kRootClassesRoot
-           : key == kMui || key == kShell ? kRootCurrentUser
-                                          : kRootLocalMachine;
+    return key.find("CLSID") <= 12                         ? kRootClassesRoot
+           : key == kMui || key == kShell || key[0] == '~' ? kRootCurrentUser
+                                                           : kRootLocalMachine;
+}
+
+std::string PathOf(const std::string& key) {
+    return key.substr(key[0] == '~');
 }
 
 // The copy 64-bit Windows keeps of a redirected key for 32-bit programs; every check
@@ -77,7 +91,8 @@ protected:
     }
 
     // slot: where the check reads a path "*" named "#" (GBK), for three stale paths, live ones,
-    // ones off fixed disks and one too long; "@" is the test folder. passes: key and Fields of
+    // ones off fixed disks, one too long and two that cannot be told; "@" is the test folder
+    // and a key marked "~" one user's. passes: key and Fields of
     // an item of each pass, in order. stopKeeps: the key whose items a stop leaves, "*" all.
     void Check(velk::Job&& job, const Entry& slot, std::vector<Entry> entries,
                const std::vector<std::pair<std::string, std::string>>& passes,
@@ -87,8 +102,10 @@ protected:
         const std::string q(2044, 'q'),
             live[] = {files.MakeFile("a b\\here.exe"), files.MakeFile("a b\\run.bat")};
         const std::string paths[] = {
-            "@gone.exe",         "@\x81\x5C\\gbk.exe",   "C:\\" + q,          live[0],    live[1],
-            "R:\\app\\gone.exe", "S:\\app\\present.exe", "T:\\app\\gone.exe", "C:\\q" + q};
+            "@gone.exe", "@\x81\x5C\\gbk.exe", "@no folder\\gone.exe", live[0], live[1],
+            "R:\\app\\gone.exe", "S:\\app\\present.exe", "T:\\app\\gone.exe", "C:\\q" + q,
+            // a lookup that fails, but not because nothing is there: cannot tell
+            "C:\\" + q, "C:\\tidewell-loop\\gone.exe"};
         for (size_t n = 0; n < std::size(paths); ++n) {
             const std::vector<std::string> with = {files.Root(), std::to_string(n) + "\x81\x5C",
                                                    root(paths[n])};
@@ -100,15 +117,17 @@ protected:
                 entries.push_back(copy);
         std::multiset<std::string> expected, found, kept, stopped;
         for (const Entry& e : entries) {
-            ASSERT_TRUE(PutString(RootOf(e.key), root(e.key), root(e.name), root(e.data), e.type));
+            ASSERT_TRUE(
+                PutString(RootOf(e.key), root(PathOf(e.key)), root(e.name), root(e.data), e.type));
             if (!e.item.empty()) expected.insert(root(e.item));
         }
         job.jobId = 5;
         const ProblemList items = Scan(job, false);
         for (const ProblemItem& item : items) {
             found.insert(item.itemName);
-            if (stopKeeps == "*" || item.keyPath == stopKeeps ||
-                item.keyPath == CopyFor32Bit(stopKeeps))
+            if (stopKeeps == "*" ||
+                (item.rootKey == RootOf(stopKeeps) &&
+                 (item.keyPath == PathOf(stopKeeps) || item.keyPath == CopyFor32Bit(stopKeeps))))
                 kept.insert(item.itemName);
         }
         EXPECT_EQ(found, expected);
@@ -116,7 +135,8 @@ protected:
         for (const auto& [key, fields] : passes) {
             const std::string want = root(fields) + "|5|1|0|" + std::to_string(RootOf(key));
             const std::string name = want.substr(0, want.find('|'));
-            while (at != items.end() && (at->keyPath != key || at->itemName != name))
+            while (at != items.end() && (at->keyPath != PathOf(key) || at->rootKey != RootOf(key) ||
+                                         at->itemName != name))
                 ++at;
             ASSERT_NE(at, items.end()) << name << " missing or out of order";
             EXPECT_EQ(Fields(*at), want);
@@ -149,8 +169,14 @@ CHECK_TEST(StartupProgsJob, {kRun, "#", "*", "#"},
             {kRun, "exe", "@a b\\HERE.EXE /min"},                 // the program ends after ".exe",
             {kRun, "bat", "@a b\\run.bat now"},                   // else after ".bat",
             {kRun, "bat-exe", "@a b\\run.bat\\x.exe", "bat-exe"}, // wherever each lies,
-            {kRun, "gbk-com", "@\xB9\xA4.com -q", "gbk-com"}},    // else at the first blank
-           {{kRun, "expand|值无效。|" + kRun + "|expand = @gone.exe|0"}}, "*");
+            {kRun, "gbk-com", "@\xB9\xA4.com -q", "gbk-com"},     // else at the first blank
+            {kUserRun, "docker", "@a b\\here.exe -Autostart"},
+            {kUserRun, "teams", "@gone\\Update.exe --processStart \"Teams.exe\"", "teams"},
+            {kUserRun, "", ""}},
+           {{kRun, "expand|值无效。|" + kRun + "|expand = @gone.exe|0"},
+            {kUserRun, "teams|值无效。|" + kCu + kRun +
+                           "|teams = @gone\\Update.exe --processStart \"Teams.exe\"|0"}},
+           kRun);
 
 CHECK_TEST(SharedProgsJob, {kShared, "*", "", "*"},
            {{kShared, "@huge.dll", std::string(5000, 'x'), "@huge.dll", REG_BINARY}},
@@ -159,16 +185,49 @@ CHECK_TEST(SharedProgsJob, {kShared, "*", "", "*"},
 CHECK_TEST(SoftwareLocationsJob, {kApps + "\\#", "", "*", "#"},
            {{kMui, "@gone.exe", "Gone App", "@gone.exe"},
             {kMui, "@a b\\here.exe", "Here App"},
-            {kMui, "@expand.exe", "Expand App", "", REG_EXPAND_SZ}},
+            {kMui, "@expand.exe", "Expand App", "", REG_EXPAND_SZ},
+            {kUserApps + "\\tool.exe", "", "@gone.exe", "tool.exe"},
+            // Since Vista: the path and an ending, in any letter case; nothing else.
+            {kVistaMui, "@gone.exe.FriendlyAppName", "Gone", "@gone.exe.FriendlyAppName"},
+            {kVistaMui, "@gone.exe.APPLICATIONCOMPANY", "Co", "@gone.exe.APPLICATIONCOMPANY"},
+            {kVistaMui, "@gone.exe.FriendlyAppName.FriendlyAppName", "x",
+             "@gone.exe.FriendlyAppName.FriendlyAppName"},
+            {kVistaMui, "@a b\\here.exe.FriendlyAppName", "Here"},
+            {kVistaMui, "@gone2.exe.FriendlyAppName", "", "", REG_BINARY},
+            {kVistaMui, "LangID", "x"},
+            {kVistaMui, "@shell32.dll,-123", "x"},
+            {kVistaMui, ".FriendlyAppName", "x"},
+            {kStore, "@gone.exe", "", "@gone.exe", REG_BINARY},
+            {kStore, "@a b\\here.exe", "", "", REG_BINARY},
+            {kStore, "SIGN.MEDIA=1A2B3C setup.exe", "", "", REG_BINARY},
+            {kStore, "@a b", ""},
+            {kUserLayers, "@gone.exe", "~ RUNASADMIN", "@gone.exe"},
+            {kLayers, "@gone.exe", "~ WIN7RTM", "@gone.exe"}},
            {{kApps, "0\x81\x5C|值无效。|" + kLm + kApps + "\\0\x81\x5C|(Default) = @gone.exe|1"},
-            {kMui, "@gone.exe|值无效。|" + kCu + kMui + "|@gone.exe = Gone App|0"}},
+            {kMui, "@gone.exe|值无效。|" + kCu + kMui + "|@gone.exe = Gone App|0"},
+            {kUserApps,
+             "tool.exe|值无效。|" + kCu + PathOf(kUserApps) + "\\tool.exe|(Default) = @gone.exe|1"},
+            {kVistaMui, "@gone.exe.FriendlyAppName|值无效。|" + kCu + PathOf(kVistaMui) +
+                            "|@gone.exe.FriendlyAppName = Gone|0"},
+            {kStore, "@gone.exe|值无效。|" + kCu + PathOf(kStore) + "|@gone.exe|0"},
+            {kUserLayers, "@gone.exe|值无效。|" + kCu + PathOf(kUserLayers) + "|@gone.exe|0"},
+            {kLayers, "@gone.exe|值无效。|" + kLm + kLayers + "|@gone.exe|0"}},
            kApps);
 
 CHECK_TEST(AddRemProgsJob, {kFolders, "*", "", "*"},
            {{kUninstall + "\\GoneApp", "UninstallString", "\"@gone.exe\"", "GoneApp"},
             {kUninstall + "\\Log", "UninstallString", "@a b\\here.exe -f\"@gone.log\"", "Log"},
-            {kUninstall + "\\Present", "UninstallString", "\"@a b\\here.exe\" /S"}},
+            {kUninstall + "\\Present", "UninstallString", "\"@a b\\here.exe\" /S"},
+            // Its program folder still there: installed, whatever became of the uninstaller.
+            {kUninstall + "\\Installed", "UninstallString", "\"@gone.exe\""},
+            {kUninstall + "\\Installed", "InstallLocation", "@a b\\"},
+            {kUserUninstall + "\\UserApp", "UninstallString", "\"@gone.exe\"", "UserApp"},
+            {kUserUninstall + "\\UserApp", "InstallLocation", "@gone\\"},
+            {kUserUninstall + "\\Installed", "UninstallString", "@gone.exe"},
+            {kUserUninstall + "\\Installed", "InstallLocation", "%TW_DIR%", "", REG_EXPAND_SZ}},
            {{kUninstall, "GoneApp" + kBadProgram + kUninstall + "|GoneApp = \"@gone.exe\"|1"},
+            {kUserUninstall,
+             "UserApp" + kBadProgram + kCu + kUninstall + "|UserApp = \"@gone.exe\"|1"},
             {kFolders, "@gone.exe" + kBadProgram + kFolders + "|@gone.exe|0"}},
            "");
 
@@ -197,11 +256,18 @@ CHECK_TEST(WindowsFontsJob, {kFonts, "#", "*", "#"},
            {{kFonts, "Gone (TrueType)", "tidewell-gone.ttf", "Gone (TrueType)"},
             {kFonts, "Present (TrueType)", "..\\NOTEPAD.EXE"}, // the Windows folder's
             {kFonts, "rooted", "\\gone.ttf"},
-            {kFonts, "fits", std::string(FontNameRoom(), 'f'), "fits"},
-            {kFonts, "too-long", std::string(FontNameRoom() + 1, 'f')}},
+            // Joined, within the buffer and past it: beyond a path's length, so never told.
+            {kFonts, "fits", std::string(FontNameRoom(), 'f')},
+            {kFonts, "too-long", std::string(FontNameRoom() + 1, 'f')},
+            // One user's: full paths only.
+            {kUserFonts, "User (TrueType)", "@gone.ttf", "User (TrueType)"},
+            {kUserFonts, "Here (TrueType)", "@a b\\here.exe"},
+            {kUserFonts, "Bare (TrueType)", "tidewell-gone.ttf"}},
            {{kFonts, "Gone (TrueType)|字体项目无效|" + kLm + kFonts +
-                         "|Gone (TrueType) = tidewell-gone.ttf|0"}},
-           "*");
+                         "|Gone (TrueType) = tidewell-gone.ttf|0"},
+            {kUserFonts, "User (TrueType)|字体项目无效|" + kCu + PathOf(kUserFonts) +
+                             "|User (TrueType) = @gone.ttf|0"}},
+           kFonts);
 
 CHECK_TEST(RegistryIntegrityJob, {kShell, "#", "*", "#"},
            {{kShell, "Personal", "%TW_DIR%deleted", "Personal", REG_EXPAND_SZ}},

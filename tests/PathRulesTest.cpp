@@ -21,7 +21,9 @@ TEST(PathRules, OnlyMissingPathsOnFixedDisksAreMissing) {
     TestFolder files;
     const std::vector<std::string> groups[3] = {
         // fixed and there, fixed and gone, never fixed
-        {"C:\\", "c:\\windows", "Z:\\tmp", files.Root()},
+        // ... and two that cannot be told: a loop of links, a name too long to be
+        {"C:\\", "c:\\windows", "Z:\\tmp", files.Root(), "C:\\tidewell-loop\\a.exe",
+         "C:\\" + std::string(300, 'q')},
         {"C:\\tidewell-gone", "z:\\tidewell-gone"},
         {"", "C:", "C:/windows", "\\\\server\\share\\a.exe", "%SystemRoot%\\a.exe", "\"C:\\a.exe\"",
          "1:\\a.exe", "Q:\\a.exe", "R:\\app\\present.exe", "S:\\app\\gone.exe",
@@ -117,7 +119,11 @@ TEST(ParsedCommandLine, WhatEachLineNamesAndWhetherItIsGone) {
         {R"(@u.exe /x '@gone.ini')", R"(!@u.exe|@gone.ini)"},
         {R"(@u.exe @gone.log /q)", R"(@u.exe)"},
         {R"(@u.exe "@a b\s.isu" /x)", R"(@u.exe|@a b\s.isu)"},
-        {R"(@u.exe /x "@a b\gone.isu")", R"(@u.exe)"}};
+        {R"(@u.exe /x "@a b\gone.isu")", R"(@u.exe)"},
+        // What a loop of links holds cannot be told: never gone.
+        {R"(c:\tidewell-loop\u.exe -f"c:\tidewell-loop\a.isu")",
+         R"(c:\tidewell-loop\u.exe|c:\tidewell-loop\a.isu)"},
+        {R"(c:\tidewell-loop\plain /q)", R"(c:\tidewell-loop\plain)"}};
     // Leading blanks, double-byte ones too, change nothing.
     for (const char* lead : {"", " \t\xA1\xA1"}) {
         for (const auto& line : lines) {

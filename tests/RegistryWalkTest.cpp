@@ -21,7 +21,9 @@ TEST_F(RegistryWalkTest, ValuesThatAreNoWholeTextArePassedOver) {
         {"c-unterminated-2048", REG_SZ, std::string(2048, 'c'), false},
         {"d-embedded", REG_SZ, std::string("C:\\a\0C:\\b", 9), true},
         {"f-binary", REG_BINARY, "C:\\x.exe" + z, false},
-        {"g-9000", REG_SZ, std::string(9000, 'g') + z, false}};
+        {"g-9000", REG_SZ, std::string(9000, 'g') + z, false},
+        {"h-expands-beyond", REG_EXPAND_SZ, "%TW_LONG%" + z, false}};
+    ASSERT_TRUE(SetEnvironmentVariableA("TW_LONG", std::string(2100, 'h').c_str()));
     Seen read, seen;
     for (const auto& [name, type, data, isRead] : values) {
         ASSERT_TRUE(PutValue(kRootLocalMachine, kKey, name, type, data.data(), data.size()));
