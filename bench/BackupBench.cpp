@@ -17,9 +17,12 @@
 
 namespace {
 
-const char kBase[] = "Software\\TidewellBench";
+// Where a check finds what the fix takes and a restore puts back: a subkey of the
+// Uninstall key, values of the Run key.
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const int kBigValues = 100000;
-const int kItemKeys = 100, kItemsPerKey = 200;
+const int kItemKeys = 1, kItemsPerKey = 20000;
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -65,7 +68,7 @@ std::vector<Entry> MakeEntries(int count, const char* format) {
 // The restore's unavoidable part: one RegSetValueExA per value into an open key.
 double SetLoop(const std::string& path, const std::vector<Entry>& entries) {
     RegKey key;
-    if (!key.Create(kRootCurrentUser, path.c_str(), KEY_WRITE)) std::abort();
+    if (!key.Create(kRootLocalMachine, path.c_str(), KEY_WRITE)) std::abort();
     double start = Now();
     for (const Entry& e : entries)
         RegSetValueExA(key.Get(), e.name.c_str(), 0, REG_SZ,
@@ -77,7 +80,7 @@ double SetLoop(const std::string& path, const std::vector<Entry>& entries) {
 double EnumLoop(const std::string& path) {
     RegKey key;
     DWORD values = 0, maxName = 0, maxData = 0;
-    if (!key.Open(kRootCurrentUser, path.c_str(), KEY_READ)) std::abort();
+    if (!key.Open(kRootLocalMachine, path.c_str(), KEY_READ)) std::abort();
     double start = Now();
     RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                      &maxName, &maxData, nullptr, nullptr);
@@ -94,7 +97,7 @@ double EnumLoop(const std::string& path) {
 DWORD ValueCount(const std::string& path) {
     RegKey key;
     DWORD values = 0;
-    if (!key.Open(kRootCurrentUser, path.c_str(), KEY_READ) ||
+    if (!key.Open(kRootLocalMachine, path.c_str(), KEY_READ) ||
         RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                          nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return 0;
@@ -154,25 +157,26 @@ void Run(int runs, const std::string& scratch) {
     BackupManager manager;
     const std::string folder = manager.GetBackupFolder();
     CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string big = std::string(kBase) + "\\Big";
-    const std::string realBig = "HKCU\\" + scratch + "\\HKCU\\" + big;
+    const std::string big = std::string(kUninstall) + "\\TidewellBench";
+    const std::string realBig = "HKCU\\" + scratch + "\\HKLM\\" + big;
     const std::string regFile = folder + "bench.reg";
     const std::vector<Entry> bigEntries = MakeEntries(kBigValues, "value%06d");
-    const std::vector<Entry> itemEntries = MakeEntries(kItemsPerKey, "item%03d");
+    const std::vector<Entry> itemEntries = MakeEntries(kItemsPerKey, "item%05d");
     RegistryRepairer repairer;
 
     ProblemList bigItem;
     bigItem.push_back(ProblemItem());
-    bigItem[0].rootKey = kRootCurrentUser;
-    bigItem[0].keyPath = kBase;
-    bigItem[0].itemName = "Big";
+    bigItem[0].rootKey = kRootLocalMachine;
+    bigItem[0].keyPath = kUninstall;
+    bigItem[0].locationText = kUninstall;
+    bigItem[0].itemName = "TidewellBench";
     bigItem[0].kind = kKindKey;
     ProblemList valueItems;
     for (int k = 0; k < kItemKeys; ++k)
         for (const Entry& e : itemEntries) {
             ProblemItem item;
-            item.rootKey = kRootCurrentUser;
-            item.keyPath = std::string(kBase) + "\\Items\\Key" + std::to_string(k);
+            item.rootKey = kRootLocalMachine;
+            item.keyPath = kRun;
             item.itemName = e.name;
             item.locationText = item.keyPath;
             item.dataText = e.name + " " + e.data;
@@ -199,16 +203,16 @@ void Run(int runs, const std::string& scratch) {
         Check(RestoreFile(manager, "bench-a.backup2"), "restore (a)");
         restoreA.push_back(Now() - t);
         Check(ValueCount(big) == kBigValues, "restored value count (a)");
-        RemoveTree(kRootCurrentUser, big);
+        RemoveTree(kRootLocalMachine, big);
         setA.push_back(SetLoop(big, bigEntries));
-        RemoveTree(kRootCurrentUser, big);
-        Check(!KeyExists(kRootCurrentUser, big), "delete before import");
+        RemoveTree(kRootLocalMachine, big);
+        Check(!KeyExists(kRootLocalMachine, big), "delete before import");
         importA.push_back(RunReg("import \"" + regFile + "\""));
         Check(ValueCount(big) == kBigValues, "imported value count");
         DeleteFileA((folder + "bench-a.backup2").c_str());
         DeleteFileA(regFile.c_str());
 
-        // (b) 20,000 value items in 100 keys
+        // (b) 20,000 value items of the Run key
         double set = 0;
         for (int k = 0; k < kItemKeys; ++k)
             set += SetLoop(valueItems[size_t(k) * kItemsPerKey].keyPath, itemEntries);
@@ -216,7 +220,7 @@ void Run(int runs, const std::string& scratch) {
         double query = 0;
         for (int k = 0; k < kItemKeys; ++k) {
             RegKey key;
-            key.Open(kRootCurrentUser, valueItems[size_t(k) * kItemsPerKey].keyPath.c_str(),
+            key.Open(kRootLocalMachine, valueItems[size_t(k) * kItemsPerKey].keyPath.c_str(),
                      KEY_READ);
             std::vector<BYTE> data(256);
             t = Now();
@@ -257,8 +261,7 @@ void Run(int runs, const std::string& scratch) {
     Line("CreateBackup", backupB, "the query loop", queryB, "(target <= 1.5)");
     Line("DeleteSelectedItems", deleteB);
     Line("bare RegSetValueExA loop", setB);
-    Line("ReadBackup + RestoreItems", restoreB, "the RegSetValueExA loop", setB,
-         "(target <= 1.5)");
+    Line("ReadBackup + RestoreItems", restoreB, "the RegSetValueExA loop", setB, "(target <= 1.5)");
     std::printf("  per item: backup %.1f us, delete %.1f us, restore %.1f us\n",
                 Median(backupB) / items * 1e6, Median(deleteB) / items * 1e6,
                 Median(restoreB) / items * 1e6);
