@@ -145,7 +145,7 @@ TEST_F(BackupFilePageTest, ARestoreWritesOnlyWhatACheckCouldHaveFound) {
     for (int i = 0; i < 3000; ++i) // the list stays quick
         bytes += record(records[1]);
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(folder + "forged.backup2", bytes.data(), bytes.size()));
+    ASSERT_TRUE(WriteFileBytes(folder + "forged.backup2", bytes));
     ProblemList read, written;
     const JobEnumerator jobs; // the groups of the records list
     velk::ResultPage results;

@@ -166,7 +166,7 @@ TEST_F(BackupManagerTest, ACutFileReadsAndRestoresOnlyWhatIsWhole) {
     for (const std::string& name : make.Key(hklm, run, 1, 4))
         items.push_back(MakeItem(hklm, run, name, kKindValue, items.size() != 3));
     ASSERT_TRUE(manager.CreateBackup(kFirst, items));
-    const std::vector<uint8_t> whole = ReadFileBytes(folder + kFirst);
+    const std::string whole = ReadFileBytes(folder + kFirst);
     const ProblemList read = Read(kFirst);
     std::vector<size_t> ends; // where each record ends: the size of a backup of those so far
     for (size_t n = 1; n <= items.size(); ++n) {
@@ -184,8 +184,8 @@ TEST_F(BackupManagerTest, ACutFileReadsAndRestoresOnlyWhatIsWhole) {
         RemoveTree(hklm, "Software");
         manager.RestoreItems(Open(kFirst).Get(), ticked);
         const std::string restored = DumpTree(hklm, "Software");
-        std::vector<uint8_t> cut(whole.begin(), whole.begin() + length);
-        std::fill_n(cut.begin(), std::min<size_t>(length, 4), 0xFF); // a count beyond the records
+        std::string cut = whole.substr(0, length); // its count beyond the records
+        cut.replace(0, 4, std::string(std::min<size_t>(length, 4), '\xFF'));
         ASSERT_TRUE(WriteFileBytes(folder + "cut.backup2", cut));
         EXPECT_EQ(Fields(Read("cut.backup2")), Fields(kept));
         EXPECT_TRUE(manager.HoldsRecords(Open("cut.backup2").Get(), kept));
@@ -232,9 +232,9 @@ TEST_F(BackupManagerTest, NamesStayInTheFolderWhichOnlyAdministratorsChange) {
     for (int n = 1; n <= 998; ++n) {
         char name[64];
         std::snprintf(name, sizeof name, "自动备份%.3d.backup2", n);
-        ASSERT_TRUE(name == second || WriteFileBytes(folder + name, "", 0));
+        ASSERT_TRUE(name == second || WriteFileBytes(folder + name, ""));
     }
     EXPECT_EQ(manager.NextBackupName(), second);
-    ASSERT_TRUE(WriteFileBytes(folder + second, "", 0));
+    ASSERT_TRUE(WriteFileBytes(folder + second, ""));
     EXPECT_EQ(manager.NextBackupName(), "");
 }

@@ -184,7 +184,7 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     RemoveTree(kRootCurrentUser, key);
     for (const bool replaced : {true, false}) {
         SCOPED_TRACE(replaced ? "replaced" : "emptied");
-        if (!replaced) WriteFileBytes(folder + first, nullptr, 0);
+        if (!replaced) WriteFileBytes(folder + first, "");
         frame->m_Items.clear();
         m.ReadBackup(first, frame->m_Items);
         ASSERT_EQ(frame->m_Items.size(), replaced ? 1u : 0u);
