@@ -64,16 +64,6 @@ std::string Dump() {
            DumpTree(kRootLocalMachine, kAppPaths);
 }
 
-// What the program's scan finds, in its order: the same checks over the same registry.
-ProblemList ScanHere() {
-    JobEnumerator jobs;
-    ScanStatus status;
-    ProblemList items;
-    for (const auto& job : jobs)
-        job->Scan(&status, &items);
-    return items;
-}
-
 std::string Text(HWND window) {
     char text[1024] = {};
     GetWindowTextA(window, text, sizeof text);
@@ -157,7 +147,12 @@ protected:
                 EXPECT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
             }
         }
-        return ScanHere();
+        JobEnumerator jobs; // the program's checks over the same registry, in its order
+        ScanStatus status;
+        ProblemList items;
+        for (const auto& job : jobs)
+            job->Scan(&status, &items);
+        return items;
     }
 
     // The program copied into `dir` and started there.
@@ -303,58 +298,44 @@ protected:
         ClickAt(ScreenPoint(Control(kResults), 17, 17 + 60 * card));
     }
 
-    // Drive F: is a small file system, filled up before the fix: the backup cannot be
-    // written, and nothing may be deleted without it.
-    void FixOnAFullDisk(const ProblemList& items, const std::string& before) {
-        const std::string dir = "F:\\tidewell-e2e\\";
-        DeleteTreeOnDisk("F:\\tidewell-e2e");
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr))
-            << "no drive F: (tools/test.sh makes it)";
-        ASSERT_NO_FATAL_FAILURE(Start(dir));
-        {
-            FileHandle fill(CreateFileA("F:\\tidewell-e2e\\fill", GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, 0, nullptr));
-            static char block[4096];
-            DWORD written = 0;
-            ASSERT_TRUE(fill);
-            while (WriteFile(fill.Get(), block, sizeof block, &written, nullptr) && written) {
-            }
-            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
-        }
-        ASSERT_NO_FATAL_FAILURE(ScanAndTickPlanted(items, false));
-        Press(kNext);
-        ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, nullptr));
-        ASSERT_NO_FATAL_FAILURE(
-            Answer("创建备份文件失败，你的系统未修改。", IDOK, "10-backup-failed"));
-        DeleteFileA("F:\\tidewell-e2e\\fill"); // room again, before the program goes
-        EXPECT_EQ(Dump(), before) << "only what the test planted is ticked";
-        // Only an empty folder can be removed.
-        EXPECT_TRUE(RemoveDirectoryA((dir + "backups").c_str()) ||
-                    GetLastError() == ERROR_FILE_NOT_FOUND)
-            << "a file left in the backups folder";
-        ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
-        TerminateProcess(process.Get(), 0);
-        WaitForSingleObject(process.Get(), 10000);
-        DeleteTreeOnDisk("F:\\tidewell-e2e");
-    }
-
     TestFolder folder;
     KernelHandle job, process;
     DWORD processId = 0;
     HWND frame = nullptr;
 };
 
-// A fix whose backup does not fit deletes nothing. Then scan, untick one, fix with a
-// backup; restore that backup and quit. One test: both plant the same entries.
+// Run from drive F:, a small file system filled up before the fix: a fix whose backup
+// does not fit deletes nothing. With room again, a fix with a backup deletes the ticked
+// ones; the backup restores them, and the program quits.
 TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     const ProblemList items = Plant();
-    const std::string before = Dump();
-    ASSERT_NO_FATAL_FAILURE(FixOnAFullDisk(items, before));
-    ASSERT_NO_FATAL_FAILURE(PlantDlls(folder.Root()));
-    ASSERT_NO_FATAL_FAILURE(Start(folder.Root()));
+    const std::string before = Dump(), dir = "F:\\tidewell-e2e\\", fill = dir + "fill";
+    DeleteTreeOnDisk("F:\\tidewell-e2e");
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr)) << "no drive F: (tools/test.sh makes it)";
+    ASSERT_NO_FATAL_FAILURE(PlantDlls(dir));
+    ASSERT_NO_FATAL_FAILURE(Start(dir));
     ASSERT_NO_FATAL_FAILURE(ScanAndTickPlanted(items, true));
     // Put back after the scan: the fix must leave it alone.
     folder.MakeFile("gone\\" + kBack);
+    {
+        FileHandle full(CreateFileA(fill.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0));
+        static char block[4096];
+        DWORD written = 0;
+        ASSERT_TRUE(full);
+        while (WriteFile(full.Get(), block, sizeof block, &written, nullptr) && written) {
+        }
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    }
+    Press(kNext);
+    ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, nullptr));
+    ASSERT_NO_FATAL_FAILURE(Answer("创建备份文件失败，你的系统未修改。", IDOK, "10-backup-failed"));
+    DeleteFileA(fill.c_str());
+    EXPECT_EQ(Dump(), before) << "only what the test planted is ticked";
+    // Only an empty folder can be removed.
+    EXPECT_TRUE(RemoveDirectoryA((dir + "backups").c_str()) ||
+                GetLastError() == ERROR_FILE_NOT_FOUND)
+        << "a file left in the backups folder";
+    ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, "04-backup-question"));
     ASSERT_NO_FATAL_FAILURE(Answer("所有操作已成功完成。", IDOK, "05-fixed", [&] {
@@ -368,7 +349,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
                 << e.name;
     }));
     ASSERT_NO_FATAL_FAILURE(WaitFor(kWelcome, "继续 >"));
-    EXPECT_NE(GetFileAttributesA(folder.Path("backups\\自动备份001.backup2").c_str()),
+    EXPECT_NE(GetFileAttributesA((dir + "backups\\自动备份001.backup2").c_str()),
               INVALID_FILE_ATTRIBUTES);
 
     HWND restore = nullptr;
@@ -403,7 +384,8 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     DWORD code = 1;
     GetExitCodeProcess(process.Get(), &code);
     EXPECT_EQ(code, 0u);
-    EXPECT_EQ(Loaded(folder.Root()), "");
+    EXPECT_EQ(Loaded(dir), "");
+    DeleteTreeOnDisk("F:\\tidewell-e2e");
 }
 
 // The DLLs planted as above do load into a program that does not refuse them.
