@@ -231,8 +231,7 @@ protected:
 
     // The program's client area as the screen shows it once it stops changing, kept when
     // `still` holds then.
-    void Shot(
-        const char* name, const std::function<bool()>& still = [] { return true; }) {
+    void Shot(const char* name, const std::function<bool()>& still = {}) {
         RECT r = {0, 0, 690, 496};
         MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&r), 2);
         Image now = CaptureWindow(nullptr, r), last;
@@ -244,7 +243,7 @@ protected:
                 return now.pixels == last.pixels;
             },
             5000);
-        EXPECT_TRUE(!still() || !SaveScreenshot(now, name).empty()) << name;
+        EXPECT_TRUE((still && !still()) || !SaveScreenshot(now, name).empty()) << name;
     }
 
     // Waits for a message box, checks its text, photographs it, runs `check` while it is
@@ -339,10 +338,6 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, "04-backup-question"));
     ASSERT_NO_FATAL_FAILURE(Answer("所有操作已成功完成。", IDOK, "05-fixed", [&] {
-        for (const ProblemItem& item : items)
-            EXPECT_TRUE(Planted(item.itemName) ||
-                        Exists(item.rootKey, item.keyPath, item.itemName, item.kind == kKindKey))
-                << item.keyPath << "\\" << item.itemName;
         for (const Entry& e : kEntries)
             EXPECT_EQ(Exists(kRootLocalMachine, e.key, e.name, e.isKey),
                       !e.stale || e.name == kKept || e.name == kBack)
