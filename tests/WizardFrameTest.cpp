@@ -42,22 +42,18 @@ HWND g_clickDuringWork = nullptr;
 LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
     const HWND box = reinterpret_cast<HWND>(wParam);
     char name[16] = {}, caption[64] = {};
-    if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) &&
-        std::string(name) == "#32770") {
-        const bool question = GetDlgItem(box, IDYES) != nullptr;
-        if (!question && !GetDlgItem(box, IDOK)) {
-            RECT r;
-            if (g_clickDuringWork && GetWindowRect(g_clickDuringWork, &r)) {
-                SetCursorPos(r.left + 20, r.top + 10);
-                INPUT click[2] = {{INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
-                                  {INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
-                SendInput(2, click, sizeof click[0]);
-            }
-            return CallNextHookEx(nullptr, code, wParam, lParam);
-        }
+    RECT r;
+    if (code != HCBT_ACTIVATE || !GetClassNameA(box, name, sizeof name) ||
+        std::string(name) != "#32770") {
+    } else if (GetDlgItem(box, IDYES) || GetDlgItem(box, IDOK)) {
         GetWindowTextA(box, caption, sizeof caption);
         g_captions += std::string(caption) + " ";
-        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(question ? g_answer : IDOK), 0);
+        PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDYES) ? WPARAM(g_answer) : IDOK, 0);
+    } else if (g_clickDuringWork && GetWindowRect(g_clickDuringWork, &r)) {
+        SetCursorPos(r.left + 20, r.top + 10);
+        INPUT click[2] = {{INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+                          {INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
+        SendInput(2, click, sizeof click[0]);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -184,7 +180,7 @@ TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     RemoveTree(kRootCurrentUser, key);
     for (const bool replaced : {true, false}) {
         SCOPED_TRACE(replaced ? "replaced" : "emptied");
-        if (!replaced) WriteFileBytes(folder + first, nullptr, 0);
+        if (!replaced) WriteFileBytes(folder + first, "");
         frame->m_Items.clear();
         m.ReadBackup(first, frame->m_Items);
         ASSERT_EQ(frame->m_Items.size(), replaced ? 1u : 0u);

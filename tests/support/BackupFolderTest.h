@@ -6,26 +6,15 @@
 #include "engine/Handles.h"
 #include "support/SandboxTest.h"
 
+#include <fstream>
 #include <sstream>
 
-inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    FileHandle file(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0));
-    std::vector<uint8_t> bytes(file ? GetFileSize(file.Get(), nullptr) : 0);
-    DWORD got = 0;
-    ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &got, nullptr);
-    bytes.resize(got);
-    return bytes;
+inline std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
-
-inline bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0));
-    DWORD written = 0;
-    return file && (size == 0 || (WriteFile(file.Get(), data, DWORD(size), &written, nullptr) &&
-                                  written == size));
-}
-inline bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    return WriteFileBytes(path, bytes.data(), bytes.size());
+inline bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    return static_cast<bool>(std::ofstream(path, std::ios::binary) << bytes);
 }
 
 // Fields of the file format, by hand.

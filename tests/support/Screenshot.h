@@ -4,17 +4,13 @@
 #include "engine/Handles.h"
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 #include <vector>
 
 struct Image {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels; // 0x00RRGGBB, rows top to bottom
-
-    bool operator==(const Image& o) const {
-        return width == o.width && height == o.height && pixels == o.pixels;
-    }
-    bool operator!=(const Image& other) const { return !(*this == other); }
 };
 
 // A rectangle of the window's client area as drawn, children included; of the screen,
@@ -39,23 +35,27 @@ inline Image CaptureWindow(HWND window, const RECT& area) {
     return image;
 }
 
+// The test program's folder, ending in a backslash.
+inline std::string TestsFolder() {
+    char path[MAX_PATH] = {};
+    const std::string module(path, GetModuleFileNameA(nullptr, path, sizeof path));
+    return module.substr(0, module.find_last_of('\\') + 1);
+}
+
 // Writes <test program's folder>\screenshots\<name>.bmp; answers its path, empty on failure.
 inline std::string SaveScreenshot(const Image& image, const char* name) {
-    char path[MAX_PATH] = {};
-    std::string file(path, GetModuleFileNameA(nullptr, path, sizeof path));
-    file.replace(file.find_last_of('\\') + 1, std::string::npos, "screenshots");
-    CreateDirectoryA(file.c_str(), nullptr);
-    file = file + "\\" + name + ".bmp";
+    CreateDirectoryA((TestsFolder() + "screenshots").c_str(), nullptr);
+    const std::string file = TestsFolder() + "screenshots\\" + name + ".bmp";
     // The pixels as they are: 32-bit rows, top to bottom.
     const DWORD size = static_cast<DWORD>(image.pixels.size() * sizeof image.pixels[0]);
     const BITMAPINFOHEADER info = {
         sizeof info, image.width, -image.height, 1, 32, BI_RGB, size, 0, 0, 0, 0};
     const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info;
     const BITMAPFILEHEADER head = {0x4D42, headers + size, 0, 0, headers};
-    FileHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD a = 0, b = 0, c = 0;
-    const bool ok = out && WriteFile(out.Get(), &head, sizeof head, &a, nullptr) &&
-                    WriteFile(out.Get(), &info, sizeof info, &b, nullptr) &&
-                    WriteFile(out.Get(), image.pixels.data(), size, &c, nullptr);
-    return ok && a + b + c == head.bfSize ? file : std::string();
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&head), sizeof head)
+        .write(reinterpret_cast<const char*>(&info), sizeof info)
+        .write(reinterpret_cast<const char*>(image.pixels.data()), size);
+    out.close();
+    return out ? file : std::string();
 }

@@ -43,15 +43,9 @@ inline void SendMouse(DWORD flags, POINT screen = {}) {
 inline void MoveMouseTo(POINT screen) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, screen);
 }
-inline void PressLeftButton() {
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-}
-inline void ReleaseLeftButton() {
-    SendMouse(MOUSEEVENTF_LEFTUP);
-}
 
 inline void ClickAt(POINT screen) {
     MoveMouseTo(screen);
-    PressLeftButton();
-    ReleaseLeftButton();
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
 }
