@@ -5,6 +5,9 @@
 #include "engine/RegistryRepairer.h"
 #include "support/BackupFolderTest.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <random>
@@ -205,11 +208,38 @@ TEST_F(BackupManagerTest, ACutFileReadsAndRestoresOnlyWhatIsWhole) {
     }
 }
 
-TEST_F(BackupManagerTest, NamesStayInTheFolder) {
+// Only Administrators and SYSTEM may change the folder it makes. Wine keeps no DACL of a
+// file and reports one made from the Unix mode: a folder made here with that DACL shows
+// what the platform keeps of it.
+TEST_F(BackupManagerTest, NamesStayInTheFolderWhichOnlyAdministratorsChange) {
     for (const char* name : {"..\\out.backup2", "../out.backup2", "C:out.backup2", ".", "..", ""})
         EXPECT_FALSE(manager.CreateBackup(name, {})) << name;
     EXPECT_FALSE(DeleteFileA((folder + "..\\out.backup2").c_str())) << "nothing beside the folder";
     EXPECT_TRUE(manager.CreateBackup("乗俓.backup2", {})) << "0x5C second bytes are no separator";
+    auto dacl = [](const std::string& path) {
+        FileHandle dir(CreateFileA(path.c_str(), READ_CONTROL, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        char* text = nullptr;
+        GetSecurityInfo(dir.Get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        nullptr, nullptr, &descriptor);
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, 0);
+        const std::string read = text ? text : "unreadable";
+        LocalFree(text);
+        LocalFree(descriptor);
+        return read;
+    };
+    const char ours[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;WD)";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    TestFolder files;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(ours, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    ASSERT_TRUE(CreateDirectoryA(files.Path("made").c_str(), &attributes));
+    LocalFree(descriptor);
+    const std::string kept = dacl(files.Path("made"));
+    EXPECT_EQ(dacl(folder), kept == ours ? ours : kept);
     EXPECT_EQ(manager.NextBackupName(), kFirst);
     const std::string second = "自动备份002.backup2";
     for (int n = 1; n <= 998; ++n) {
