@@ -84,6 +84,10 @@ const std::tuple<PlaceId, const char*, const char*, const char*> kStale[] = {
     {kFontsPlace, "", "Tw (TrueType)", "%f.ttf"}, {kHelpPlace, "", "tw.hlp", "%"},
     {kHtmlHelpPlace, "", "tw.chm", "%"}, {kSharedDllsPlace, "", "%s.dll", "1"},
     {kRunPlace, "", "Tw", "%r.exe"}, {kInstallerFoldersPlace, "", "%dir", ""},
+    {kUserRunPlace, "", "Tw", "%r.exe"}, {kUserAppPathsPlace, "tw.exe", "", "%a.exe"},
+    {kUserMuiCachePlace, "", "%m.exe.FriendlyAppName", "Tw"}, {kCompatStorePlace, "", "%c.exe", ""},
+    {kUserLayersPlace, "", "%l.exe", "~ RUNASADMIN"}, {kLayersPlace, "", "%l.exe", "~ RUNASADMIN"},
+    {kUserUninstallPlace, "tw", "UninstallString", "%u.exe"}, {kUserFontsPlace, "", "Tw", "%f.ttf"},
 }; // clang-format on
 
 } // namespace
@@ -117,7 +121,7 @@ TEST_F(BackupManagerTest, BackupDeleteRestoreLeavesTheRegistryAsItWas) {
         ScanStatus status;
         for (const auto& job : jobs)
             job->Scan(&status, &items);
-        ASSERT_EQ(items.size(), 20u) << "in both views where a check reads both";
+        ASSERT_EQ(items.size(), 29u) << "in both views where a check reads both";
         // Values of every type beside them, as the startup check names them; twice past 64 KiB.
         for (const std::string& value : make.Key(run.root, run.path, 1, round < 2 ? 3000 : 5))
             items.push_back(MakeItem(run.root, run.path, value, kKindValue));
