@@ -54,10 +54,8 @@ void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
             if (!command.GoneForAll(CommandLineTargetMissing) ||
                 !InstallFolderGone(view, subkey, drives))
                 return;
-            Report(status, items,
-                   {view.root, view.path.c_str(), subkey, kInvalidEntry,
-                    uninstall.LocationOf(view, subkey), std::string(subkey) + " = " + command.text,
-                    uninstall.kind});
+            Report(status, items, uninstall, view, subkey, kInvalidEntry,
+                   std::string(subkey) + " = " + command.text);
         };
         WalkSubkeys(uninstall, {nullptr, L"UninstallString", status}, test);
     }
@@ -67,9 +65,7 @@ void AddRemProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     const Place& folders = kPlaces[kInstallerFoldersPlace];
     auto testFolder = [&](const KeyView& view, const char* folder, const EntryText&) {
         if (!IsMissingFixedPath(folder, drives)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), folder, kInvalidEntry,
-                folders.LocationOf(view, folder), folder, folders.kind});
+        Report(status, items, folders, view, folder, kInvalidEntry, folder);
     };
     WalkValues(folders, ValueRead::NameOnly, testFolder);
 }

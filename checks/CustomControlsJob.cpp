@@ -24,10 +24,8 @@ void CustomControlsJob::Scan(ScanStatus* status, ProblemList* items) {
     auto test = [&](const KeyView& view, const char* classId, const EntryText& server) {
         if (!server.GoneForAll(gone)) return;
         if (!FormatKeyPath(serverKey, kServerFormat, classId)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), classId, "自定义控制器无效。",
-                classes.LocationOf(view, classId), std::string("(Default) = ") + server.text,
-                classes.kind});
+        Report(status, items, classes, view, classId, "自定义控制器无效。",
+               std::string("(Default) = ") + server.text);
     };
     WalkSubkeys(classes, {L"InprocServer32", nullptr, status}, test);
 }

@@ -33,11 +33,9 @@ void HelpresJob::Scan(ScanStatus* status, ProblemList* items) {
                    IsMissingFixedPath(filePath, drives);
         };
         if (!folder.GoneForAll(gone)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), fileName,
-                std::string("帮助文件 ") + fileName + " 不存在", place->LocationOf(view, fileName),
-                std::string(fileName) + " = " + folder.text + separatorAfter(folder.text),
-                place->kind});
+        Report(status, items, *place, view, fileName,
+               std::string("帮助文件 ") + fileName + " 不存在",
+               std::string(fileName) + " = " + folder.text + separatorAfter(folder.text));
     };
 
     for (PlaceId pass : {kHelpPlace, kHtmlHelpPlace}) {

@@ -18,10 +18,8 @@ void RegistryIntegrityJob::Scan(ScanStatus* status, ProblemList* items) {
     const Place& place = kPlaces[kShellFoldersPlace];
     auto test = [&](const KeyView& view, const char* folderName, const EntryText& folder) {
         if (!folder.GoneForAll(gone)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), folderName, "值无效。",
-                place.LocationOf(view, folderName), std::string(folderName) + " = " + folder.text,
-                place.kind});
+        Report(status, items, place, view, folderName, "值无效。",
+               std::string(folderName) + " = " + folder.text);
     };
     WalkValues(place, ValueRead::Text, test);
 }

@@ -18,9 +18,7 @@ void SharedProgsJob::Scan(ScanStatus* status, ProblemList* items) {
     const Place& place = kPlaces[kSharedDllsPlace];
     auto test = [&](const KeyView& view, const char* valueName, const EntryText&) {
         if (!IsMissingFixedPath(valueName, drives)) return;
-        Report(status, items,
-               {view.root, view.path.c_str(), valueName, "值无效。",
-                place.LocationOf(view, valueName), valueName, place.kind});
+        Report(status, items, place, view, valueName, "值无效。", valueName);
     };
     WalkValues(place, ValueRead::NameOnly, test);
 }

@@ -11,6 +11,8 @@ namespace velk {
 
 namespace {
 
+const char kInvalid[] = "值无效。";
+
 // Since Vista the cache names its values after a program's path and what it holds of it.
 const char* const kMuiCacheEndings[] = {".FriendlyAppName", ".ApplicationCompany"};
 
@@ -37,13 +39,6 @@ SoftwareLocationsJob::SoftwareLocationsJob() {
 void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
     DriveTypeCache drives;
     auto gone = [&](const char* path) { return IsMissingFixedPath(path, drives); };
-    auto report = [&](const Place& place, const KeyView& view, const char* name,
-                      const std::string& data) {
-        Report(status, items,
-               {view.root, view.path.c_str(), name, "值无效。", place.LocationOf(view, name), data,
-                place.kind});
-    };
-
     for (PlaceId pass : {kAppPathsPlace, kMuiCachePlace, kUserAppPathsPlace, kUserMuiCachePlace,
                          kCompatStorePlace, kUserLayersPlace, kLayersPlace}) {
         if (pass != kAppPathsPlace && status->stopRequested) return;
@@ -51,29 +46,29 @@ void SoftwareLocationsJob::Scan(ScanStatus* status, ProblemList* items) {
         if (place.kind == kKindKey) {
             auto test = [&](const KeyView& view, const char* subkey, const EntryText& text) {
                 if (text.GoneForAll(gone))
-                    report(place, view, subkey, std::string("(Default) = ") + text.text);
+                    Report(status, items, place, view, subkey, kInvalid,
+                           std::string("(Default) = ") + text.text);
             };
             WalkSubkeys(place, {nullptr, nullptr, nullptr}, test);
-        } else if (pass == kMuiCachePlace) { // XP's cache names its values after the programs
-            auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
-                if (gone(valueName))
-                    report(place, view, valueName, std::string(valueName) + " = " + text.text);
-            };
-            WalkValues(place, ValueRead::StoredText, test);
-        } else if (pass == kUserMuiCachePlace) {
+        } else if (pass == kMuiCachePlace || pass == kUserMuiCachePlace) {
+            // XP's cache names its values after the programs, later ones after a program
+            // and what it holds of it.
             char path[kRegTextSize];
             auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
-                const size_t length = MuiCachePathLength(valueName);
+                const size_t length =
+                    pass == kMuiCachePlace ? std::strlen(valueName) : MuiCachePathLength(valueName);
                 if (length == 0) return; // "LangID", "@%SystemRoot%\...,-123" and the like
                 std::memcpy(path, valueName, length);
                 path[length] = 0;
                 if (gone(path))
-                    report(place, view, valueName, std::string(valueName) + " = " + text.text);
+                    Report(status, items, place, view, valueName, kInvalid,
+                           std::string(valueName) + " = " + text.text);
             };
             WalkValues(place, ValueRead::StoredText, test);
         } else { // the compatibility records name their values after the programs
             auto test = [&](const KeyView& view, const char* valueName, const EntryText&) {
-                if (gone(valueName)) report(place, view, valueName, valueName);
+                if (gone(valueName))
+                    Report(status, items, place, view, valueName, kInvalid, valueName);
             };
             WalkValues(place, ValueRead::NameOnly, test);
         }

@@ -34,10 +34,8 @@ void StartupProgsJob::Scan(ScanStatus* status, ProblemList* items) {
         const Place& place = kPlaces[pass];
         auto test = [&](const KeyView& view, const char* valueName, const EntryText& text) {
             if (!text.GoneForAll(gone)) return;
-            Report(status, items,
-                   {view.root, view.path.c_str(), valueName, "值无效。",
-                    place.LocationOf(view, valueName), std::string(valueName) + " = " + text.text,
-                    place.kind});
+            Report(status, items, place, view, valueName, "值无效。",
+                   std::string(valueName) + " = " + text.text);
         };
         WalkValues(place, ValueRead::Text, test);
     }

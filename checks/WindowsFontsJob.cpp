@@ -50,10 +50,8 @@ void WindowsFontsJob::Scan(ScanStatus* status, ProblemList* items) {
         const Place& place = kPlaces[pass];
         auto test = [&](const KeyView& view, const char* fontName, const EntryText& text) {
             if (!(pass == kFontsPlace ? text.GoneForAll(gone) : text.GoneForAll(userGone))) return;
-            Report(status, items,
-                   {view.root, view.path.c_str(), fontName, "字体项目无效",
-                    place.LocationOf(view, fontName), std::string(fontName) + " = " + text.text,
-                    place.kind});
+            Report(status, items, place, view, fontName, "字体项目无效",
+                   std::string(fontName) + " = " + text.text);
         };
         WalkValues(place, ValueRead::Text, test);
     }

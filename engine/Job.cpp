@@ -11,16 +11,17 @@ Job::Job()
 
 void Job::Scan(ScanStatus*, ProblemList*) {}
 
-void Job::Report(ScanStatus* status, ProblemList* items, Finding found) const {
+void Job::Report(ScanStatus* status, ProblemList* items, const Place& place, const KeyView& view,
+                 const std::string& name, std::string description, std::string data) const {
     ProblemItem item;
-    item.rootKey = found.rootKey;
-    item.keyPath = found.keyPath;
-    item.itemName = std::move(found.itemName);
-    item.description = std::move(found.description);
-    item.locationText = std::move(found.locationText);
-    item.dataText = std::move(found.dataText);
+    item.rootKey = view.root;
+    item.keyPath = view.path;
+    item.itemName = name;
+    item.description = std::move(description);
+    item.locationText = place.LocationOf(view, name);
+    item.dataText = std::move(data);
     item.jobId = jobId;
-    item.kind = found.kind;
+    item.kind = place.kind;
     item.selected = true;
     items->push_back(std::move(item));
     ++status->problemCount;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "checks/Place.h"
 #include "engine/ProblemItem.h"
 
 #include <cstdint>
@@ -25,18 +26,10 @@ public:
     int32_t jobId;
 
 protected:
-    // What a check found, in the order of the item's fields.
-    struct Finding {
-        uint32_t rootKey;
-        const char* keyPath;
-        std::string itemName;
-        std::string description;
-        std::string locationText;
-        std::string dataText;
-        int32_t kind;
-    };
-    // Makes the item for this job, ticked, appends it and counts it.
-    void Report(ScanStatus* status, ProblemList* items, Finding found) const;
+    // Makes the item for this job, found in a view of a place, ticked; appends it and
+    // counts it. The place names the location and the kind.
+    void Report(ScanStatus* status, ProblemList* items, const Place& place, const KeyView& view,
+                const std::string& name, std::string description, std::string data) const;
 };
 
 // The root of the job list: lists every item, scans nothing.
