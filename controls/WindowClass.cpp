@@ -75,6 +75,26 @@ LRESULT ObjectWindow::Dispatch(const Message& message) {
         return OnSetCursor(reinterpret_cast<HWND>(wParam), static_cast<short>(LOWORD(lParam)));
     case WM_CTLCOLORSTATIC:
         return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_KEYDOWN:
+        return OnKeyDown(static_cast<UINT>(wParam), lParam);
+    case WM_CHAR:
+        return OnChar(static_cast<UINT>(wParam));
+    case WM_SETFOCUS:
+        return OnSetFocus();
+    case WM_KILLFOCUS:
+        return OnKillFocus();
+    case WM_GETDLGCODE:
+        return OnGetDlgCode();
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), at);
+    case WM_CAPTURECHANGED:
+        return OnCaptureChanged();
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_GETOBJECT:
+        return OnGetObject(wParam, lParam);
+    case WM_UPDATEUISTATE:
+        return OnUpdateUiState();
     }
     return Default();
 }

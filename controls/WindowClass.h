@@ -60,6 +60,20 @@ protected:
     virtual LRESULT OnCommand(int32_t /*id*/) { return Default(); }
     virtual LRESULT OnSetCursor(HWND /*under*/, int /*hitTest*/) { return Default(); }
     virtual LRESULT OnCtlColorStatic(HDC, HWND /*control*/) { return Default(); }
+    // The keyboard: a key with its repeat flags, focus, and what the dialog manager may
+    // take for itself.
+    virtual LRESULT OnKeyDown(UINT /*key*/, LPARAM /*flags*/) { return Default(); }
+    virtual LRESULT OnChar(UINT /*character*/) { return Default(); }
+    virtual LRESULT OnSetFocus() { return Default(); }
+    virtual LRESULT OnKillFocus() { return Default(); }
+    virtual LRESULT OnGetDlgCode() { return Default(); }
+    // Wheel turns in WHEEL_DELTA units, the point in screen coordinates.
+    virtual LRESULT OnMouseWheel(int /*delta*/, POINT /*screen*/) { return Default(); }
+    virtual LRESULT OnCaptureChanged() { return Default(); }
+    virtual LRESULT OnNotify(const NMHDR& /*header*/) { return Default(); }
+    // WM_GETOBJECT, for screen readers.
+    virtual LRESULT OnGetObject(WPARAM /*flags*/, LPARAM /*objectId*/) { return Default(); }
+    virtual LRESULT OnUpdateUiState() { return Default(); }
     // Draws the whole client area into the off-screen image of a WM_PAINT.
     virtual void Paint(HDC, const RECT& /*area*/) {}
 
