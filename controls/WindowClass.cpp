@@ -19,6 +19,11 @@ void RegisterObjectClass(const char* className, WNDPROC windowProc, HICON icon) 
     RegisterClassA(&wc);
 }
 
+bool ShowsFocus(HWND hwnd) {
+    return hwnd && GetFocus() == hwnd &&
+           !(SendMessageA(GetAncestor(hwnd, GA_ROOT), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
 HWND ObjectWindow::CreateObjectWindow(const char* className, const char* text, DWORD style, int x,
                                       int y, int width, int height, HWND parent, HICON icon) {
     RegisterObjectClass(className, WindowProc, icon);
@@ -95,6 +100,12 @@ LRESULT ObjectWindow::Dispatch(const Message& message) {
         return OnGetObject(wParam, lParam);
     case WM_UPDATEUISTATE:
         return OnUpdateUiState();
+    case WM_ACTIVATE:
+        return OnActivate(LOWORD(wParam) != WA_INACTIVE);
+    case DM_GETDEFID:
+        return OnGetDefId();
+    case WM_QUERYUISTATE:
+        return OnQueryUiState();
     }
     return Default();
 }

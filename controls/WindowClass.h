@@ -12,6 +12,10 @@ namespace velk {
 // Room for the object pointer: 8 bytes on x64.
 constexpr int kObjectExtraBytes = sizeof(void*);
 
+// Whether a window has the focus and shows it: its top window says whether the keyboard
+// has been used.
+bool ShowsFocus(HWND hwnd);
+
 // Registers a class whose windows paint every pixel themselves (no background brush)
 // and keep their object in extra word 0. Registering it again fails harmlessly.
 void RegisterObjectClass(const char* className, WNDPROC windowProc, HICON icon = nullptr);
@@ -74,6 +78,10 @@ protected:
     // WM_GETOBJECT, for screen readers.
     virtual LRESULT OnGetObject(WPARAM /*flags*/, LPARAM /*objectId*/) { return Default(); }
     virtual LRESULT OnUpdateUiState() { return Default(); }
+    // The top window of the dialog manager: who remembers the focus, which command Enter gives.
+    virtual LRESULT OnActivate(bool /*active*/) { return Default(); }
+    virtual LRESULT OnGetDefId() { return Default(); }
+    virtual LRESULT OnQueryUiState() { return Default(); }
     // Draws the whole client area into the off-screen image of a WM_PAINT.
     virtual void Paint(HDC, const RECT& /*area*/) {}
 
