@@ -9,13 +9,15 @@ const char kClassName[] = "button_class";
 void Button::Create(HWND parent, int x, int y) {
     m_hWndParent = parent;
     m_commandId = 0;
-    CreateObjectWindow(kClassName, "", WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight, parent);
+    CreateObjectWindow(kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, kWidth, kHeight,
+                       parent);
 }
 
 void Button::Enable(const std::string& text, int32_t commandId) {
     EnableWindow(m_hWndButton, TRUE);
     SetWindowTextA(m_hWndButton, text.c_str());
     m_commandId = commandId;
+    SetWindowLongPtrA(m_hWndButton, GWLP_ID, LOWORD(commandId));
     Redraw();
 }
 
@@ -25,6 +27,7 @@ void Button::Disable(const std::string& text) {
     m_tracking = false;
     m_pressed = false;
     m_commandId = 0;
+    SetWindowLongPtrA(m_hWndButton, GWLP_ID, 0);
     SetWindowTextA(m_hWndButton, text.c_str());
     Redraw();
 }
@@ -34,6 +37,7 @@ LRESULT Button::OnLButtonDown(POINT) {
     m_pressed = true;
     m_tracking = true;
     SetCapture(m_hWndButton);
+    SetFocus(m_hWndButton);
     Redraw();
     return 0;
 }
@@ -55,13 +59,58 @@ LRESULT Button::OnMouseMove(POINT) {
 LRESULT Button::OnLButtonUp(POINT) {
     if (!m_tracking) return 0;
     // The parent acts before the button lets go, so it sees the press still held.
-    if (m_pressed && m_commandId != 0)
-        SendMessageA(m_hWndParent, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+    if (m_pressed) Send();
     if (m_hWndButton && GetCapture() == m_hWndButton) ReleaseCapture();
     m_pressed = false;
     m_tracking = false;
     Redraw();
     return 0;
+}
+
+// Another window took the capture in the middle of a press: the press is over.
+LRESULT Button::OnCaptureChanged() {
+    if (m_tracking && !m_sending) {
+        m_tracking = false;
+        m_pressed = false;
+        Redraw();
+    }
+    return 0;
+}
+
+LRESULT Button::OnGetDlgCode() {
+    // The focused button is the one Enter presses.
+    return DLGC_BUTTON | (GetFocus() == m_hWndButton ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+}
+
+LRESULT Button::OnKeyDown(UINT key, LPARAM flags) {
+    // One press per key press, however long it is held.
+    const bool repeat = (flags & (1 << 30)) != 0;
+    if (key == VK_SPACE && !repeat && !m_tracking) Send();
+    return 0;
+}
+
+LRESULT Button::OnSetFocus() {
+    Redraw();
+    return 0;
+}
+
+LRESULT Button::OnKillFocus() {
+    Redraw();
+    return 0;
+}
+
+LRESULT Button::OnUpdateUiState() {
+    Default();
+    Redraw();
+    return 0;
+}
+
+void Button::Send() {
+    if (m_commandId == 0) return;
+    // The parent's handler may run a whole dialog, which takes the capture for a while.
+    m_sending = true;
+    SendMessageA(m_hWndParent, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+    m_sending = false;
 }
 
 void Button::Redraw() {
@@ -94,4 +143,9 @@ void Button::Paint(HDC dc, const RECT& area) {
     caption[sizeof caption - 1] = '\0';
     RECT text = area;
     DrawTextA(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    if (velk::ShowsFocus(m_hWndButton)) {
+        RECT focus = area;
+        InflateRect(&focus, -kFocusInset, -kFocusInset);
+        DrawFocusRect(dc, &focus);
+    }
 }

@@ -1,5 +1,6 @@
 // The wizard's navigation button: three painted faces, a caption, and a command sent
-// to the parent when a press is released over it.
+// to the parent when a press is released over it, or on Space or Enter when it has the
+// focus. Its control id is its command, so that the dialog manager sends the same.
 #pragma once
 
 #include "controls/WindowClass.h"
@@ -13,6 +14,7 @@ class Button : public velk::ObjectWindow {
 public:
     static constexpr int kWidth = 112;
     static constexpr int kHeight = 37;
+    static constexpr int kFocusInset = 4;
 
     Button() = default;
 
@@ -31,6 +33,13 @@ private:
     LRESULT OnLButtonDown(POINT at) override;
     LRESULT OnMouseMove(POINT at) override;
     LRESULT OnLButtonUp(POINT at) override;
+    LRESULT OnCaptureChanged() override;
+    LRESULT OnGetDlgCode() override;
+    LRESULT OnKeyDown(UINT key, LPARAM flags) override;
+    LRESULT OnSetFocus() override;
+    LRESULT OnKillFocus() override;
+    LRESULT OnUpdateUiState() override;
+    void Send();
     void Redraw();
 
     HWND m_hWndButton = nullptr;
@@ -38,4 +47,5 @@ private:
     int32_t m_commandId = 0;
     bool m_pressed = false;  // held, and the pointer is over the button now
     bool m_tracking = false; // held: the button has the capture
+    bool m_sending = false;  // the parent is handling the click
 };
