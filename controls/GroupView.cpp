@@ -13,7 +13,8 @@ const char kClassName[] = "group_view_class";
 
 void GroupView::Create(ResultView* resultView, HWND parent, int x, int y, int width, int height) {
     m_pResultView = resultView;
-    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height, parent);
+    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, width, height,
+                       parent);
 }
 
 void GroupView::BuildGroups(ProblemList& items) {
@@ -81,14 +82,50 @@ std::string GroupView::RowText(size_t index) const {
 }
 
 LRESULT GroupView::OnLButtonDown(POINT at) {
+    SetFocus(m_hWndView);
     for (size_t i = 0; i < m_groups.size(); ++i) {
         if (PtInRect(&m_groups[i].bounds, at)) {
-            m_selectedGroup = static_cast<int32_t>(i);
-            SelectGroup(m_selectedGroup);
-            InvalidateRect(m_hWndView, nullptr, FALSE);
+            Choose(i);
             break;
         }
     }
+    return 0;
+}
+
+void GroupView::Choose(size_t index) {
+    m_selectedGroup = static_cast<int32_t>(index);
+    SelectGroup(m_selectedGroup);
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+}
+
+LRESULT GroupView::OnGetDlgCode() {
+    return DLGC_WANTARROWS;
+}
+
+LRESULT GroupView::OnKeyDown(UINT key, LPARAM) {
+    if (m_groups.empty()) return 0;
+    const size_t last = m_groups.size() - 1;
+    const size_t at = static_cast<size_t>(m_selectedGroup);
+    if (key == VK_UP && at > 0) Choose(at - 1);
+    if (key == VK_DOWN && at < last) Choose(at + 1);
+    if (key == VK_HOME) Choose(0);
+    if (key == VK_END) Choose(last);
+    return 0;
+}
+
+LRESULT GroupView::OnSetFocus() {
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT GroupView::OnKillFocus() {
+    InvalidateRect(m_hWndView, nullptr, FALSE);
+    return 0;
+}
+
+LRESULT GroupView::OnUpdateUiState() {
+    Default();
+    InvalidateRect(m_hWndView, nullptr, FALSE);
     return 0;
 }
 
@@ -111,6 +148,11 @@ void GroupView::Paint(HDC dc, const RECT& area) {
     SetTextColor(dc, velk::kBlack);
     for (size_t i = 1; i < m_groups.size(); ++i)
         DrawRow(dc, i);
+    if (velk::ShowsFocus(m_hWndView) && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
+        RECT focus = m_groups[static_cast<size_t>(m_selectedGroup)].bounds;
+        InflateRect(&focus, -kFocusInset, -kFocusInset);
+        DrawFocusRect(dc, &focus);
+    }
 }
 
 void GroupView::DrawRow(HDC dc, size_t index) const {

@@ -24,6 +24,7 @@ class GroupView : public velk::ObjectWindow {
 public:
     static constexpr int kRowHeight = 32;
     static constexpr int kIndent = 20; // job rows start here; the root's row at 0
+    static constexpr int kFocusInset = 2;
 
     GroupView() = default;
 
@@ -44,6 +45,13 @@ private:
     HWND& HandleSlot() override { return m_hWndView; }
     void Paint(HDC dc, const RECT& area) override;
     LRESULT OnLButtonDown(POINT at) override;
+    LRESULT OnGetDlgCode() override;
+    LRESULT OnKeyDown(UINT key, LPARAM flags) override;
+    LRESULT OnSetFocus() override;
+    LRESULT OnKillFocus() override;
+    LRESULT OnUpdateUiState() override;
+    // Chooses a row as a click on it does.
+    void Choose(size_t index);
     void DrawRow(HDC dc, size_t index) const;
 
     HWND m_hWndView = nullptr;
