@@ -3,8 +3,9 @@
 namespace velk {
 
 LRESULT ResultPage::OnCreate() {
-    m_ResultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
+    // The groups first: Tab reads them before the cards.
     m_GroupView.Create(&m_ResultView, m_hWndPage, 0, 0, kGroupWidth, kHeight);
+    m_ResultView.Create(m_hWndPage, kGroupWidth, 0, kWidth - kGroupWidth, kHeight);
     return 0;
 }
 

@@ -11,9 +11,10 @@ namespace {
 
 const char kClassName[] = "result_view_class";
 
-// Registry texts may hold '&': shown as stored, never as a mnemonic.
-const UINT kTitleFormat = DT_SINGLELINE | DT_NOPREFIX;
-const UINT kLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+// Registry texts may hold '&': shown as stored, never as a mnemonic. A cut path keeps
+// its last part.
+const UINT kTitleFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+const UINT kLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS;
 
 void DrawLine(HDC dc, const std::string& text, RECT area, UINT format) {
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, format);
@@ -23,8 +24,8 @@ void DrawLine(HDC dc, const std::string& text, RECT area, UINT format) {
 
 void ResultView::Create(HWND parent, int x, int y, int width, int height) {
     m_textRight = width - 9;
-    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL, x, y, width, height,
-                       parent);
+    CreateObjectWindow(kClassName, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, x, y,
+                       width, height, parent);
     // Empty until the first group arrives: nothing to scroll yet.
     LayoutItems();
 }
@@ -47,6 +48,8 @@ void ResultView::LayoutItems() {
     }
     m_scrollPos = 0;
     m_contentHeight = top;
+    m_focusedCard = 0;
+    m_tip.Forget();
     if (m_contentHeight < client.bottom) {
         EnableScrollBar(m_hWndView, SB_VERT, ESB_DISABLE_BOTH);
     } else {
@@ -55,7 +58,7 @@ void ResultView::LayoutItems() {
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
         info.nMin = 0;
-        info.nMax = m_contentHeight;
+        info.nMax = m_contentHeight - 1; // the last position, not one past it
         info.nPage = static_cast<UINT>(client.bottom);
         info.nPos = 0;
         SetScrollInfo(m_hWndView, SB_VERT, &info, TRUE);
@@ -79,6 +82,10 @@ std::string ResultView::ValueLine(const ProblemItem& item) {
     return item.foreign ? "名称：" + item.itemName : "值：" + item.dataText;
 }
 
+std::string ResultView::FullText(const ProblemItem& item) {
+    return TitleLine(item) + "\n" + ItemLine(item) + "\n" + ValueLine(item);
+}
+
 LRESULT ResultView::OnDestroy() {
     m_hImageList.Reset();
     return 0;
@@ -91,6 +98,7 @@ LRESULT ResultView::OnCreate() {
             LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
         ImageList_AddIcon(m_hImageList.Get(), icon.Get());
     }
+    m_tip.Create(m_hWndView);
     return 0;
 }
 
@@ -117,16 +125,19 @@ void ResultView::Paint(HDC dc, const RECT& area) {
         SelectedObject font(dc, look.smallFont.Get());
         SelectedObject framePen(dc, look.cardFramePen.Get());
         SelectedObject fill(dc, GetStockObject(WHITE_BRUSH));
+        const bool focus = velk::ShowsFocus(m_hWndView);
         // Only the cards in the window: a long list costs no more than a short one.
         const int32_t bottom = m_scrollPos + area.bottom;
         for (size_t i = FirstCardBelow(m_scrollPos);
              i < m_entries.size() && m_entries[i].rect.top < bottom; ++i)
-            DrawCard(dc, m_entries[i], look.smallFont.Get(), look.cardTitleFont.Get());
+            DrawCard(dc, m_entries[i], look.smallFont.Get(), look.cardTitleFont.Get(),
+                     focus && i == m_focusedCard);
     }
     SetViewportOrgEx(dc, 0, 0, nullptr);
 }
 
-void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const {
+void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold,
+                          bool focus) const {
     const RECT& r = entry.rect;
     const ProblemItem& item = *entry.item;
     RoundRect(dc, r.left + 3, r.top + 1, r.right - 3, r.bottom - 1, 3, 3);
@@ -135,21 +146,22 @@ void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIO
 
     SelectObject(dc, bold);
     SetTextColor(dc, velk::kCardTitleColour);
-    DrawLine(dc, TitleLine(item), RECT{r.left + 30, r.top + 9, r.left + m_textRight, r.top + 30},
-             kTitleFormat);
+    DrawLine(dc, TitleLine(item),
+             RECT{r.left + kTitleLeft, r.top + 9, r.left + m_textRight, r.top + 30}, kTitleFormat);
 
     SelectObject(dc, regular);
     SetTextColor(dc, velk::kCardLineColour);
-    DrawLine(dc, ItemLine(item), RECT{r.left + 9, r.top + 30, r.left + m_textRight, r.top + 45},
-             kLineFormat);
-    DrawLine(dc, ValueLine(item), RECT{r.left + 9, r.top + 45, r.left + m_textRight, r.top + 60},
-             kLineFormat);
+    DrawLine(dc, ItemLine(item),
+             RECT{r.left + kLineLeft, r.top + 30, r.left + m_textRight, r.top + 45}, kLineFormat);
+    DrawLine(dc, ValueLine(item),
+             RECT{r.left + kLineLeft, r.top + 45, r.left + m_textRight, r.top + 60}, kLineFormat);
+    if (focus) {
+        const RECT around = {r.left + 1, r.top, r.right - 1, r.bottom};
+        DrawFocusRect(dc, &around);
+    }
 }
 
 LRESULT ResultView::OnVScroll(int request) {
-    // A list shorter than the window does not scroll; the disabled bar keeps the
-    // settings of an earlier, longer list.
-    if (m_contentHeight < ClientHeight()) return 0;
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_POS | SIF_TRACKPOS;
@@ -181,29 +193,137 @@ LRESULT ResultView::OnVScroll(int request) {
     default:
         break;
     }
+    ScrollTo(position);
+    return 0;
+}
+
+void ResultView::ScrollTo(int64_t position) {
+    // A list shorter than the window does not scroll; the disabled bar keeps the
+    // settings of an earlier, longer list.
+    if (m_contentHeight < ClientHeight()) return;
     SCROLLINFO update = {};
     update.cbSize = sizeof update;
     update.fMask = SIF_POS;
-    update.nPos = position;
+    update.nPos = static_cast<int>(std::clamp<int64_t>(position, 0, m_contentHeight));
     SetScrollInfo(m_hWndView, SB_VERT, &update, TRUE);
     update.nPos = 0;
     GetScrollInfo(m_hWndView, SB_VERT, &update); // clamped to the range
     m_scrollPos = update.nPos;
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    m_tip.Forget();
+}
+
+LRESULT ResultView::OnMouseWheel(int delta, POINT) {
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    const int64_t step =
+        lines == WHEEL_PAGESCROLL ? ClientHeight() : static_cast<int64_t>(lines) * kWheelLineStep;
+    ScrollTo(m_scrollPos - delta * step / WHEEL_DELTA);
     return 0;
 }
 
+LRESULT ResultView::OnMouseMove(POINT at) {
+    const size_t index = FirstCardBelow(at.y + m_scrollPos);
+    m_tip.Follow(index, index < m_entries.size() ? m_entries[index].item : nullptr, m_textRight);
+    return 0;
+}
+
+LRESULT ResultView::OnGetDlgCode() {
+    return DLGC_WANTARROWS;
+}
+
+LRESULT ResultView::OnKeyDown(UINT key, LPARAM flags) {
+    if (m_entries.empty()) return 0;
+    const size_t at = m_focusedCard, last = m_entries.size() - 1;
+    const size_t page = static_cast<size_t>(std::max(1, ClientHeight() / kCardHeight));
+    switch (key) {
+    case VK_UP:
+        FocusCard(at > 0 ? at - 1 : 0);
+        break;
+    case VK_DOWN:
+        FocusCard(at + 1);
+        break;
+    case VK_PRIOR:
+        FocusCard(at > page ? at - page : 0);
+        break;
+    case VK_NEXT:
+        FocusCard(at + page);
+        break;
+    case VK_HOME:
+        FocusCard(0);
+        break;
+    case VK_END:
+        FocusCard(last);
+        break;
+    case VK_SPACE:
+        // Once per press: not for the key's repeats, nor for the character it makes.
+        if (!(flags & (1 << 30))) Toggle(at);
+        break;
+    }
+    return 0;
+}
+
+LRESULT ResultView::OnSetFocus() {
+    InvalidateCard(m_focusedCard);
+    return 0;
+}
+
+LRESULT ResultView::OnKillFocus() {
+    InvalidateCard(m_focusedCard);
+    return 0;
+}
+
+LRESULT ResultView::OnUpdateUiState() {
+    Default();
+    InvalidateCard(m_focusedCard);
+    return 0;
+}
+
+void ResultView::Toggle(size_t index) {
+    if (index >= m_entries.size() || m_entries[index].item->foreign) return;
+    m_entries[index].item->selected = !m_entries[index].item->selected;
+    InvalidateCard(index);
+}
+
+void ResultView::FocusCard(size_t index) {
+    MoveFocus(index, true);
+}
+
+void ResultView::MoveFocus(size_t index, bool scroll) {
+    if (m_entries.empty()) return;
+    const size_t was = m_focusedCard;
+    m_focusedCard = std::min(index, m_entries.size() - 1);
+    const RECT& card = m_entries[m_focusedCard].rect;
+    const int height = ClientHeight();
+    if (scroll && card.top < m_scrollPos) {
+        ScrollTo(card.top);
+    } else if (scroll && card.bottom > m_scrollPos + height) {
+        ScrollTo(card.bottom - height);
+    } else {
+        InvalidateCard(was);
+        InvalidateCard(m_focusedCard);
+    }
+}
+
+void ResultView::InvalidateCard(size_t index) {
+    if (index >= m_entries.size()) return;
+    RECT card = m_entries[index].rect;
+    OffsetRect(&card, 0, -m_scrollPos);
+    InvalidateRect(m_hWndView, &card, FALSE);
+}
+
 LRESULT ResultView::OnLButtonDown(POINT at) {
+    SetFocus(m_hWndView);
     const POINT point = {at.x, at.y + m_scrollPos};
     // Cards do not overlap: only the card under the point can hold its box.
     const size_t index = FirstCardBelow(point.y);
     if (index >= m_entries.size()) return 0;
+    // The card clicked has the focus, where it is: the view does not move under the pointer.
+    MoveFocus(index, false);
     const RECT& card = m_entries[index].rect;
     RECT box = kTickBox;
     OffsetRect(&box, card.left, card.top);
     // A foreign record's box is drawn but does nothing.
-    if (!PtInRect(&box, point) || m_entries[index].item->foreign) return 0;
-    m_entries[index].item->selected = !m_entries[index].item->selected;
-    InvalidateRect(m_hWndView, nullptr, FALSE);
+    if (PtInRect(&box, point)) Toggle(index);
     return 0;
 }
