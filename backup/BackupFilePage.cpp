@@ -61,8 +61,8 @@ LRESULT BackupFilePage::OnCreate() {
                           LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
 
     m_hWndList = CreateWindowExA(0, WC_LISTVIEWA, nullptr,
-                                 WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0, kWidth,
-                                 kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 0,
+                                 0, kWidth, kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
     VELK_ASSERT(m_hWndList, "BackupFilePage");
     SendMessageA(m_hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_hImageList));
 

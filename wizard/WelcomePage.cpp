@@ -20,7 +20,21 @@ LRESULT WelcomePage::OnCreate() {
     m_hWndRestore = CreateChoice("恢复注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 90);
     m_hWndManage = CreateChoice("管理注册表备份", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 120);
     SendMessageA(m_hWndScan, BM_SETCHECK, BST_CHECKED, 0);
+    MoveTabStop();
     return 0;
+}
+
+LRESULT WelcomePage::OnCommand(int32_t) {
+    MoveTabStop(); // a choice was clicked or moved to with the arrows
+    return 0;
+}
+
+void WelcomePage::MoveTabStop() {
+    for (HWND choice : {m_hWndScan, m_hWndRestore, m_hWndManage}) {
+        const LONG_PTR style = GetWindowLongPtrA(choice, GWL_STYLE) & ~WS_TABSTOP;
+        const bool checked = SendMessageA(choice, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SetWindowLongPtrA(choice, GWL_STYLE, style | (checked ? WS_TABSTOP : 0));
+    }
 }
 
 HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {

@@ -14,6 +14,9 @@ public:
 
 private:
     LRESULT OnCreate() override;
+    LRESULT OnCommand(int32_t id) override;
+    // Tab lands on the checked choice, as in a dialog.
+    void MoveTabStop();
     LRESULT OnCtlColorStatic(HDC dc, HWND control) override;
     void Paint(HDC dc, const RECT& area) override;
     HWND CreateChoice(const char* caption, DWORD style, int y);

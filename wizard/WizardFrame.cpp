@@ -7,6 +7,7 @@
 #include "engine/Instance.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <functional>
@@ -39,6 +40,12 @@ const char kFolderIsLink[] = "备份文件夹是一个链接（联接点或符�
 // The please-wait dialog takes no part: it is a picture.
 INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
+}
+
+// Each control repaints with its focus shown or hidden.
+BOOL CALLBACK TellUiState(HWND control, LPARAM state) {
+    SendMessageA(control, WM_UPDATEUISTATE, static_cast<WPARAM>(state), 0);
+    return TRUE;
 }
 
 // One band of artwork across the whole width.
@@ -82,6 +89,10 @@ void WizardFrame::Create() {
     m_ProgressPage.Create(m_hWndWizard);
     m_ResultPage.Create(m_hWndWizard);
     m_BackupFilePage.Create(m_hWndWizard);
+    // Tab reads the page first, then Back, Continue and Cancel.
+    for (const Button* button : {&m_BackButton, &m_NextButton, &m_CancelButton})
+        SetWindowPos(button->Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_hWndWait = nullptr;
 }
 
@@ -103,8 +114,21 @@ int WizardFrame::Run() {
     MSG msg;
     int result;
     while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
+            ShowKeyboardCues();
+            // The first key goes to the control that has the focus now.
+            if (msg.hwnd == m_hWndWizard && GetFocus()) msg.hwnd = GetFocus();
+        }
+        // The wheel scrolls what is under the pointer, not what has the focus.
+        if (msg.message == WM_MOUSEWHEEL) {
+            const POINT at = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+            const HWND under = WindowFromPoint(at);
+            if (IsChild(m_hWndWizard, under)) msg.hwnd = under;
+        }
+        if (!IsDialogMessageA(m_hWndWizard, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
     return result;
 }
@@ -160,7 +184,51 @@ void WizardFrame::ShowStep(Step step) {
         break;
     }
     ShowWindow(page->m_hWndPage, SW_SHOW);
+    // Once keys are in use, the new page's first control has the focus, now or when the
+    // window is active again.
+    m_hWndFocus = nullptr;
+    if (m_keyboardUsed && GetActiveWindow() == m_hWndWizard) FocusControl();
     if (step == Step::Scan) m_ProgressPage.StartScan();
+}
+
+void WizardFrame::FocusControl() {
+    HWND control = m_hWndFocus;
+    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
+        control = GetNextDlgTabItem(m_hWndWizard, nullptr, FALSE);
+    if (control) SetFocus(control);
+}
+
+LRESULT WizardFrame::OnActivate(bool active) {
+    // As a dialog does: the control that had the focus has it again on return.
+    if (!active) {
+        const HWND focus = GetFocus();
+        m_hWndFocus = IsChild(m_hWndWizard, focus) ? focus : nullptr;
+    }
+    return Default();
+}
+
+LRESULT WizardFrame::OnSetFocus() {
+    // Until a key is pressed the frame keeps it, so that the mouse shows no focus.
+    if (m_keyboardUsed) FocusControl();
+    return 0;
+}
+
+void WizardFrame::ShowKeyboardCues() {
+    if (m_keyboardUsed) return;
+    m_keyboardUsed = true;
+    EnumChildWindows(m_hWndWizard, TellUiState, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
+    if (GetFocus() == m_hWndWizard) FocusControl();
+}
+
+// The controls ask the top window whether to show their focus.
+LRESULT WizardFrame::OnQueryUiState() {
+    return m_keyboardUsed ? 0 : UISF_HIDEFOCUS | UISF_HIDEACCEL;
+}
+
+LRESULT WizardFrame::OnGetDefId() {
+    // Enter gives Continue wherever the focus is, but on another button.
+    const HWND next = m_NextButton.Handle();
+    return IsWindowEnabled(next) ? MAKELRESULT(GetDlgCtrlID(next), DC_HASDEFID) : 0;
 }
 
 void WizardFrame::Leave(const velk::WizardPage& page, Step next) {
@@ -297,6 +365,11 @@ LRESULT WizardFrame::OnCommand(int32_t id) {
     case ID_SCAN_STOPPED:
         m_ProgressPage.StopTimer();
         Leave(m_ProgressPage, Step::Welcome);
+        break;
+    case IDCANCEL:
+        // Esc: what Cancel does on this page.
+        if (IsWindowEnabled(m_CancelButton.Handle()))
+            OnCommand(GetDlgCtrlID(m_CancelButton.Handle()));
         break;
     case ID_EXIT:
         if (MessageBoxA(m_hWndWizard, "你希望退出吗？", "询问", MB_YESNO | MB_ICONQUESTION) ==

@@ -50,7 +50,8 @@ public:
 
     // The main window, centred with a 690 x 496 client area, its buttons and pages; hidden.
     void Create();
-    // The welcome page and the window, then the message loop until WM_QUIT.
+    // The welcome page and the window, then the message loop until WM_QUIT. The keyboard
+    // works the wizard as a dialog: Tab, Enter for Continue, Esc for Cancel.
     int Run();
 
     // The steps of the wizard, each with its title, buttons and page.
@@ -68,6 +69,8 @@ public:
     void ShowWaitDialog();
     void HideWaitDialog();
     void SetTitle(const std::string& title);
+    // From the first key on: focus rectangles show, and a control has the focus.
+    void ShowKeyboardCues();
     // The help document next to the executable, in its associated program.
     void OpenHelp();
 
@@ -100,6 +103,15 @@ private:
     LRESULT OnSetCursor(HWND under, int hitTest) override;
     LRESULT OnLButtonDown(POINT at) override;
     LRESULT OnDestroy() override;
+    LRESULT OnActivate(bool active) override;
+    LRESULT OnSetFocus() override;
+    LRESULT OnGetDefId() override;
+    LRESULT OnQueryUiState() override;
     void Paint(HDC dc, const RECT& area) override;
     void Centre();
+    // The focus to the control that had it last, else to the page's first.
+    void FocusControl();
+
+    HWND m_hWndFocus = nullptr;  // the control that had the focus when the window went inactive
+    bool m_keyboardUsed = false; // a key was pressed: focus rectangles show
 };
