@@ -24,6 +24,8 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
     auto up = [] { SendMouse(MOUSEEVENTF_LEFTUP); };
     auto disable = [&](WPARAM) { button->Disable("继续 >"); };
     auto enable = [&] { button->Enable("继续 >", 1001); };
+    auto space = [&](LPARAM flags) { SendMessageA(button->Handle(), WM_KEYDOWN, VK_SPACE, flags); };
+    auto steal = [&] { SetCapture(GetParent(button->Handle())), ReleaseCapture(); };
     // What the parent does on a click, what the user does, the commands sent.
     const std::tuple<const char*, std::function<void(WPARAM)>, std::function<void()>,
                      std::vector<WPARAM>>
@@ -32,7 +34,9 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
             {"release outside", nullptr, [&] { press(), out(), up(); }, {}},
             {"out and back in", nullptr, [&] { press(), out(), MoveMouseTo(in()), up(); }, {1001}},
             {"disabled in the press", nullptr, [&] { press(), disable(0), enable(), up(); }, {}},
-            {"disabled on its click", disable, [&] { ClickAt(in()), ClickAt(in()); }, {1001}}};
+            {"disabled on its click", disable, [&] { ClickAt(in()), ClickAt(in()); }, {1001}},
+            {"capture taken", nullptr, [&] { press(), steal(), up(); }, {}},
+            {"space held", nullptr, [&] { space(0), space(1 << 30), space(1 << 30); }, {1001}}};
     for (const auto& [name, onCommand, gesture, sent] : cases) {
         SCOPED_TRACE(name);
         Button thisButton; // first: the host's window takes the button's with it
@@ -86,6 +90,10 @@ protected:
 using ResultPageTest = ResultPanes;
 
 TEST_F(ResultPageTest, GroupsCountAndChooseAndTheViewScrollsAndClicksFollow) {
+    Show({});
+    for (const HWND pane : {View(), page.m_GroupView.Handle()}) // nothing to move to
+        for (const UINT key : {VK_DOWN, VK_END, VK_SPACE})
+            SendMessageA(pane, WM_KEYDOWN, key, 0);
     Show({2, 7, 2, -1, 9, 1000, 0});
     const GroupView& groups = page.m_GroupView;
     ASSERT_EQ(groups.Groups().size(), 9u);
@@ -96,21 +104,50 @@ TEST_F(ResultPageTest, GroupsCountAndChooseAndTheViewScrollsAndClicksFollow) {
     ClickAt(ScreenPoint(groups.Handle(), 150, 9 * 32 + 5));  // below the last: no row
     EXPECT_EQ(groups.SelectedGroup(), 2);
     EXPECT_EQ(page.m_ResultView.Entries().size(), 2u);
-    Show(std::vector<int32_t>(5000, 7)); // 300,000 pixels in 396: the last position 299,605
-    const std::pair<WORD, int> steps[] = {
-        {SB_LINEUP, 0},        {SB_PAGEUP, 0},      {SB_LINEDOWN, 60},
-        {SB_PAGEDOWN, 360},    {SB_BOTTOM, 299605}, {SB_LINEDOWN, 299605},
-        {SB_PAGEDOWN, 299605}, {SB_LINEUP, 299545}, {SB_BOTTOM, 299605}};
-    for (const auto& [request, position] : steps) {
-        SendMessageA(View(), WM_VSCROLL, request, 0);
-        EXPECT_EQ(page.m_ResultView.ScrollPos(), position) << "request " << request;
-        EXPECT_EQ(GetScrollPos(View(), SB_VERT), position) << "request " << request;
+    // Keys choose a row as a click does: group, and the cards it shows.
+    const std::tuple<UINT, int32_t, size_t> rows[] = {
+        {VK_DOWN, 3, 0}, {VK_END, 8, 0}, {VK_UP, 7, 1}, {VK_HOME, 0, 7}, {VK_UP, 0, 7}};
+    for (const auto& [key, group, cards] : rows) {
+        SendMessageA(groups.Handle(), WM_KEYDOWN, key, 0);
+        EXPECT_EQ(groups.SelectedGroup(), group) << "key " << key;
+        EXPECT_EQ(page.m_ResultView.Entries().size(), cards) << "key " << key;
     }
+    Show(std::vector<int32_t>(5000, 7)); // 300,000 pixels in 396: the last position 299,604
+    // Scroll requests, wheel turns of three lines of 20 pixels, and keys that move the
+    // focus a card, six (a window's worth), or to an end: the position and focused card.
+    const UINT sb = WM_VSCROLL, wheel = WM_MOUSEWHEEL, key = WM_KEYDOWN;
+    const WPARAM up = MAKEWPARAM(0, 120), down = MAKEWPARAM(0, -240);
+    // clang-format off
+    const std::tuple<UINT, WPARAM, int, size_t> steps[] = {
+        {sb, SB_LINEUP, 0, 0},        {sb, SB_PAGEUP, 0, 0},      {sb, SB_LINEDOWN, 60, 0},
+        {sb, SB_PAGEDOWN, 360, 0},    {sb, SB_BOTTOM, 299604, 0}, {sb, SB_LINEDOWN, 299604, 0},
+        {sb, SB_PAGEDOWN, 299604, 0}, {sb, SB_LINEUP, 299544, 0}, {sb, SB_BOTTOM, 299604, 0},
+        {wheel, up, 299544, 0},       {wheel, down, 299604, 0},   {key, VK_HOME, 0, 0},
+        {key, VK_DOWN, 0, 1},         {key, VK_NEXT, 84, 7},      {key, VK_PRIOR, 60, 1},
+        {key, VK_UP, 0, 0},           {key, VK_UP, 0, 0},         {key, VK_END, 299604, 4999},
+        {key, VK_UP, 299604, 4998}};
+    // clang-format on
+    for (const auto& [message, wParam, position, focused] : steps) {
+        SendMessageA(View(), message, wParam, 0);
+        EXPECT_EQ(page.m_ResultView.ScrollPos(), position) << message << " " << wParam;
+        EXPECT_EQ(GetScrollPos(View(), SB_VERT), position) << message << " " << wParam;
+        EXPECT_EQ(page.m_ResultView.FocusedCard(), focused) << message << " " << wParam;
+    }
+    UpdateWindow(View());
+    SendMessageA(View(), WM_KEYDOWN, VK_UP, 0); // to 4997: only it and 4998 are drawn again
+    RECT client, repaint = {};
+    GetClientRect(View(), &client), GetUpdateRect(View(), &repaint, FALSE);
+    const RECT twoCards = {0, 216, client.right, 336};
+    EXPECT_TRUE(EqualRect(&repaint, &twoCards));
+    // Space ticks once per press: not for its repeats, nor for the character it makes.
+    for (const LPARAM flags : {0, 1 << 30})
+        SendMessageA(View(), WM_KEYDOWN, VK_SPACE, flags);
+    SendMessageA(View(), WM_CHAR, ' ', 0);
     ClickTick(4999);     // the last card, at the window's bottom
     ClickTick(4994);     // the first whole card at the top
     ClickView(17, 77);   // card 1's box unscrolled, card 4994's text now
     ClickView(200, 112); // beside card 4995's box
-    EXPECT_EQ(Unticked(), (Items{4994, 4999}));
+    EXPECT_EQ(Unticked(), (Items{4994, 4997, 4999}));
     SCROLLBARINFO bar = {sizeof bar, {}, 0, 0, 0, 0, {}};
     ASSERT_TRUE(GetScrollBarInfo(View(), OBJID_VSCROLL, &bar));
     const LONG x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
@@ -135,7 +172,7 @@ TEST_F(ResultPageTest, GroupsCountAndChooseAndTheViewScrollsAndClicksFollow) {
     EXPECT_EQ(GetScrollPos(View(), SB_VERT), position);
     const size_t card = static_cast<size_t>(position / 60 + 1);
     ClickTick(card);
-    EXPECT_EQ(Unticked(), (Items{card, 4994, 4999}));
+    EXPECT_EQ(Unticked(), (Items{card, 4994, 4997, 4999}));
 }
 
 // Runs until a stop is requested, then reports three items, as a job ending its walk does.

@@ -1,6 +1,6 @@
 // The real tidewell.exe of this build, copied into a fresh folder and run as a process of
 // its own over the prefix's registry, driven from outside as a user drives it: SendInput
-// clicks, its message boxes read and answered. State is read from the registry, the
+// clicks or keys, its message boxes read and answered. State is read from the registry, the
 // backup folder and the window tree; the screen is only photographed for people.
 #include "engine/Handles.h"
 #include "engine/JobEnumerator.h"
@@ -243,12 +243,22 @@ protected:
     HWND Button(int left) const { return ChildWindowFromPoint(frame, POINT{left + 56, 477}); }
     void Press(int left) {
         ASSERT_TRUE(IsWindowEnabled(Button(left))) << Text(Button(left));
-        ClickAt(ScreenPoint(frame, left + 56, 477));
+        // Enter gives the page's default, Continue; Esc gives Cancel.
+        keys ? SendKey(left == kNext ? VK_RETURN : VK_ESCAPE)
+             : ClickAt(ScreenPoint(frame, left + 56, 477));
+    }
+    HWND Focus() const {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info);
+        return info.hwndFocus;
     }
 
     // The program's client area as the screen shows it once it stops changing, kept when
     // `still` holds then.
     void Shot(const char* name, const std::function<bool()>& still = {}) {
+        // The keyboard run keeps one, of the focus: the mouse run's show the same pages.
+        if (keys != (std::string(name) == kKeysShot)) return;
         RECT r = {0, 0, 690, 496};
         MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&r), 2);
         Image now = CaptureWindow(nullptr, r), last;
@@ -276,7 +286,9 @@ protected:
         RECT r;
         GetWindowRect(box, &r);
         const Image shown = CaptureWindow(nullptr, r);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        // Every answer here is the box's default button.
+        keys ? SendKey(VK_RETURN)
+             : void(PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0));
         // Wine draws what the box hid again only seconds later.
         PumpUntil(
             [&] { return !IsWindow(box) && CaptureWindow(nullptr, r).pixels != shown.pixels; },
@@ -305,25 +317,46 @@ protected:
                 ASSERT_NO_FATAL_FAILURE(Untick(item.jobId, card));
             }
         }
+        Shot(kKeysShot);
     }
 
     // Unticks card `card` of the group of job `job`; the view shows seven cards.
     void Untick(int job, int card) {
         ASSERT_LT(card, 7) << "job " << job << " has more cards than the view shows";
-        ClickAt(ScreenPoint(Control("group_view_class"), 150, 32 * job + 16));
-        ClickAt(ScreenPoint(Control(kResults), 17, 17 + 60 * card));
+        if (!keys) {
+            ClickAt(ScreenPoint(Control("group_view_class"), 150, 32 * job + 16));
+            ClickAt(ScreenPoint(Control(kResults), 17, 17 + 60 * card));
+            return;
+        }
+        // Tab to the groups, down to the job's row, Tab to its cards, down to the card.
+        const HWND groups = Control("group_view_class");
+        for (int i = 0; i < 5 && !PumpUntil([&] { return Focus() == groups; }, 500); ++i)
+            SendKey(VK_TAB);
+        SendKey(VK_HOME);
+        for (int i = 0; i < job; ++i)
+            SendKey(VK_DOWN);
+        SendKey(VK_TAB);
+        for (int i = 0; i < card; ++i)
+            SendKey(VK_DOWN);
+        SendKey(VK_SPACE);
     }
 
+    const char* const kKeysShot = "11-keyboard-focus";
+    bool keys = false; // the keyboard's road, not the mouse's
     TestFolder folder;
     KernelHandle job, process;
     DWORD processId = 0;
     HWND frame = nullptr;
 };
 
+class TidewellRun : public TidewellTest, public ::testing::WithParamInterface<bool> {};
+INSTANTIATE_TEST_SUITE_P(ByMouseAndByKeys, TidewellRun, ::testing::Bool());
+
 // Run from drive F:, a small file system filled up before the fix: a fix whose backup
 // does not fit deletes nothing. With room again, a fix with a backup deletes the ticked
-// ones; the backup restores them, and the program quits.
-TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
+// ones; the backup restores them, and the program quits. By the mouse, then by keys alone.
+TEST_P(TidewellRun, ScanFixWithABackupRestoreAndQuit) {
+    keys = GetParam();
     const ProblemList items = Plant();
     const std::string before = Dump(), dir = "F:\\tidewell-e2e\\", fill = dir + "fill";
     DeleteTreeOnDisk("F:\\tidewell-e2e");
@@ -356,8 +389,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, "04-backup-question"));
     ASSERT_NO_FATAL_FAILURE(Answer("所有操作已成功完成。", IDOK, "05-fixed", [&] {
         for (const Entry& e : kEntries)
-            EXPECT_EQ(Exists(e, folder.Root()),
-                      !e.stale || e.name == kKept || e.name == kBack)
+            EXPECT_EQ(Exists(e, folder.Root()), !e.stale || e.name == kKept || e.name == kBack)
                 << e.name;
     }));
     ASSERT_NO_FATAL_FAILURE(WaitFor(kWelcome, "继续 >"));
@@ -370,7 +402,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     ASSERT_TRUE(restore);
     RECT r;
     GetClientRect(restore, &r);
-    ClickAt(ScreenPoint(restore, 6, r.bottom / 2));
+    keys ? SendKey(VK_DOWN) : ClickAt(ScreenPoint(restore, 6, r.bottom / 2)); // from the first
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(restore, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(WaitFor(kBackupList, "继续 >"));
@@ -378,7 +410,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
     Shot("06-backup-list");
     GetWindowRect(FindWindowExA(list, nullptr, "SysHeader32", nullptr), &r);
-    ClickAt(ScreenPoint(list, 60, r.bottom - r.top + 8));
+    keys ? SendKey(VK_DOWN) : ClickAt(ScreenPoint(list, 60, r.bottom - r.top + 8));
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 1; }));
     Press(kNext);
     ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "继续 >"));

@@ -142,9 +142,23 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
     WizardFrame& f = *frame;
     f.m_Items.resize(40);
     for (ProblemItem& item : f.m_Items)
-        item.jobId = 7, item.description = item.dataText = "值无效。";
+        item.jobId = 7, item.description = "值无效。", item.dataText = std::string(300, 'x');
+    // Focus rectangles shown; the view's tip of a card whose text is cut.
+    f.ShowKeyboardCues();
+    const HWND view = f.m_ResultPage.m_ResultView.Handle(),
+               tip = f.m_ResultPage.m_ResultView.ToolTip();
+    SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
     auto round = [&] {
         f.ShowScanResults(); // the group view's icons, loaded anew
+        SetFocus(view);
+        BringWindowToTop(f.m_ResultPage.m_hWndPage); // over the other pages shown below
+        const POINT over = ScreenPoint(view, 50, 50);
+        SetCursorPos(over.x, over.y);
+        SendMessageA(view, WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(tip) != FALSE; }))
+            << "the card's text is cut: it shows whole in the tip";
+        UpdateWindow(tip);
+        SendMessageA(tip, TTM_POP, 0, 0);
         f.m_ProgressPage.PrepareScan();
         SendMessageA(f.m_ProgressPage.m_hWndPage, WM_TIMER, velk::ProgressPage::kTimerId, 0);
         f.ShowBackupFiles();
@@ -155,7 +169,7 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
                      RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         f.m_BackupFilePage.Clear();
     };
-    round(); // fonts, DCs and image lists cache a few objects on first use
+    round(), round(); // fonts, DCs, image lists and the tip cache a few objects at first
     const int before = CountGdiObjects();
     ASSERT_GT(before, 0);
     for (int i = 0; i < 20; ++i)

@@ -49,3 +49,13 @@ inline void ClickAt(POINT screen) {
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     SendMouse(MOUSEEVENTF_LEFTUP);
 }
+
+// A key pressed and let go, as a keyboard gives it.
+inline void SendKey(WORD key) {
+    INPUT keys[2] = {};
+    for (INPUT& input : keys)
+        input.type = INPUT_KEYBOARD, input.ki.wVk = key;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+    PumpMessages();
+}
