@@ -132,11 +132,11 @@ public:
 
 // RegDeleteKeyA would take a 32-bit build to the 32-bit copy; the Ex form, missing
 // from 32-bit Windows XP, is looked up once.
-inline bool DeleteRegistryKey(HKEY parent, const char* name) {
-    using DeleteKeyEx = LONG(WINAPI*)(HKEY, const char*, REGSAM, DWORD);
+inline bool DeleteRegistryKey(HKEY parent, const wchar_t* name) {
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, const wchar_t*, REGSAM, DWORD);
     static const DeleteKeyEx deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
-    return (deleteKeyEx ? deleteKeyEx(parent, name, kPathView, 0) : RegDeleteKeyA(parent, name)) ==
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW")));
+    return (deleteKeyEx ? deleteKeyEx(parent, name, kPathView, 0) : RegDeleteKeyW(parent, name)) ==
            ERROR_SUCCESS;
 }
 
