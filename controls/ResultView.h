@@ -50,7 +50,7 @@ private:
     void Paint(HDC dc, const RECT& area) override;
     LRESULT OnVScroll(int request) override;
     LRESULT OnLButtonDown(POINT at) override;
-    void DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const;
+    void DrawCard(HDC dc, const ViewEntry& entry, HFONT regular, HFONT bold) const;
     int ClientHeight() const;
     // Index of the first card whose bottom lies below content y; cards are in order.
     size_t FirstCardBelow(int32_t contentY) const;

@@ -72,8 +72,9 @@ struct KernelTraits {
     static Type Empty() { return nullptr; }
     static void Close(Type h) { CloseHandle(h); }
 };
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
+// One per GDI type, so that the handle reaches the API calls without a cast.
+template <typename Handle> struct GdiTraits {
+    using Type = Handle;
     static Type Empty() { return nullptr; }
     static void Close(Type h) { DeleteObject(h); }
 };
@@ -92,7 +93,10 @@ struct IconTraits {
 using FileHandle = UniqueHandle<FileTraits>;     // empty is INVALID_HANDLE_VALUE
 using FindHandle = UniqueHandle<FindTraits>;     // FindFirstFileA's handle
 using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
-using GdiObject = UniqueHandle<GdiObjectTraits>;
+using FontHandle = UniqueHandle<GdiTraits<HFONT>>;
+using BrushHandle = UniqueHandle<GdiTraits<HBRUSH>>;
+using PenHandle = UniqueHandle<GdiTraits<HPEN>>;
+using BitmapHandle = UniqueHandle<GdiTraits<HBITMAP>>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>; // LoadImageA's icons (not shared ones)
 
@@ -175,6 +179,22 @@ public:
 private:
     HDC m_dc;
     HGDIOBJ m_previous;
+};
+
+// GetDC/ReleaseDC as one scope; a null window is the screen.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : m_hwnd(hwnd), m_dc(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (m_dc) ReleaseDC(m_hwnd, m_dc);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_hwnd;
+    HDC m_dc;
 };
 
 // BeginPaint/EndPaint as one scope.
