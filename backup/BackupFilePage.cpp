@@ -1,6 +1,7 @@
 #include "backup/BackupFilePage.h"
 
 #include "backup/BackupManager.h"
+#include "controls/ListView.h"
 #include "engine/FatalAssert.h"
 #include "engine/Handles.h"
 #include "resources/ResourceIds.h"
@@ -27,48 +28,25 @@ std::string WithoutExtension(const std::string& name) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void InsertColumn(HWND list, int index, const char* header, int width) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.cx = width;
-    column.pszText = const_cast<char*>(header);
-    column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
-}
-
-void SetCell(HWND list, int row, int cell, const char* text) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = cell;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 } // namespace
 
 LRESULT BackupFilePage::OnDestroy() {
     // The list view still exists here; rows left behind would leak their entries.
     Clear();
-    m_hImageList = nullptr;
     m_hWndList = nullptr; // goes with the page
     return 0;
 }
 
 LRESULT BackupFilePage::OnCreate() {
-    m_hImageList = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
-    ImageList_ReplaceIcon(m_hImageList, -1,
-                          LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
-
     m_hWndList = CreateWindowExA(0, WC_LISTVIEWA, nullptr,
                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 0,
                                  0, kWidth, kHeight, m_hWndPage, nullptr, g_hInstance, nullptr);
     VELK_ASSERT(m_hWndList, "BackupFilePage");
-    SendMessageA(m_hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_hImageList));
+    GiveImageList(m_hWndList, MakeImageList({IDI_APPLICATION_ICON}, ILC_COLOR32));
 
-    InsertColumn(m_hWndList, 0, "名称", kNameWidth);
-    InsertColumn(m_hWndList, 1, "日期", kDateWidth);
-    InsertColumn(m_hWndList, 2, "大小", kSizeWidth);
+    AddColumn(m_hWndList, 0, "名称", kNameWidth);
+    AddColumn(m_hWndList, 1, "日期", kDateWidth);
+    AddColumn(m_hWndList, 2, "大小", kSizeWidth);
     return 0;
 }
 
@@ -95,15 +73,8 @@ void BackupFilePage::AddRow(const BackupManager& manager, const std::string& nam
     GetFileTime(file.Get(), &entry->creationTime, nullptr, nullptr);
     entry->fileSize = GetFileSize(file.Get(), nullptr);
 
-    std::string shown = WithoutExtension(name);
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = &shown[0];
-    item.iImage = 0;
-    item.lParam = reinterpret_cast<LPARAM>(entry);
-    const int row = static_cast<int>(
-        SendMessageA(m_hWndList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row = InsertRow(m_hWndList, RowCount(m_hWndList), WithoutExtension(name).c_str(), 0,
+                              reinterpret_cast<LPARAM>(entry));
     if (row < 0) {
         delete entry;
         return;
@@ -115,9 +86,9 @@ void BackupFilePage::AddRow(const BackupManager& manager, const std::string& nam
     if (!FileTimeToSystemTime(&entry->creationTime, &date) ||
         !GetDateFormatA(0, DATE_SHORTDATE, &date, nullptr, text, sizeof text))
         text[0] = '\0';
-    SetCell(m_hWndList, row, 1, text);
+    SetCellText(m_hWndList, row, 1, text);
     std::snprintf(text, sizeof text, "%u 字节", static_cast<unsigned>(entry->fileSize));
-    SetCell(m_hWndList, row, 2, text);
+    SetCellText(m_hWndList, row, 2, text);
 }
 
 BackupFileEntry* BackupFilePage::EntryAt(int row) const {
@@ -140,10 +111,10 @@ bool BackupFilePage::GetSelectedFile(std::string& name) const {
 
 void BackupFilePage::Clear() {
     if (!m_hWndList) return;
-    const int count = static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0));
+    const int count = RowCount(m_hWndList);
     for (int row = 0; row < count; ++row)
         delete EntryAt(row);
-    SendMessageA(m_hWndList, LVM_DELETEALLITEMS, 0, 0);
+    RemoveRows(m_hWndList);
 }
 
 } // namespace velk

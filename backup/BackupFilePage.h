@@ -36,7 +36,6 @@ public:
     // Frees every row's entry and removes the rows.
     void Clear();
 
-    HIMAGELIST m_hImageList = nullptr; // owned by the list view, which destroys it
     HWND m_hWndList = nullptr;
     // The backup chosen last; the restore reads it after the rows are gone.
     std::string m_strFileName;

@@ -1,46 +1,40 @@
 #include "backup/BackupWriter.h"
 
+#include "engine/GbkText.h"
 #include "engine/Handles.h"
+#include "engine/KeyTree.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-bool WriteNode(ByteSink& file, HKEY key, const std::string& name, int depth) {
-    if (depth > kMaxKeyDepth) return false;
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0, maxData = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
-                         &maxValueName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    if (!WriteString(file, name) || !WriteU32(file, values) || !WriteU32(file, subkeys))
-        return false;
-    // Lengths come in characters; a code page 936 character may take two bytes.
-    std::vector<char> nameBuffer(2 * size_t{std::max(maxSubkey, maxValueName)} + 16);
-    std::vector<BYTE> data(size_t{maxData} + 16);
-    const DWORD nameCapacity = static_cast<DWORD>(nameBuffer.size());
-    const DWORD dataCapacity = static_cast<DWORD>(data.size());
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLength = nameCapacity, dataLength = dataCapacity, type = 0;
-        if (RegEnumValueA(key, i, nameBuffer.data(), &nameLength, nullptr, &type, data.data(),
-                          &dataLength) != ERROR_SUCCESS ||
-            !WriteString(file, nameBuffer.data(), nameLength) ||
-            !WriteValueData(file, type, data.data(), dataLength))
-            return false;
+// Each key a node: its name and counts, its values, then its subkeys. Names and texts
+// are written as the A functions read them; one without an exact form fails the copy.
+class NodeWriter : public KeyTreeVisitor {
+public:
+    explicit NodeWriter(ByteSink& file) : m_file(file) {}
+    bool EnterKey(HKEY, const std::wstring& name, DWORD values, DWORD subkeys) override {
+        return Gbk(name.data(), name.size()) && WriteString(m_file, m_text) &&
+               WriteU32(m_file, values) && WriteU32(m_file, subkeys);
     }
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD nameLength = nameCapacity;
-        if (RegEnumKeyExA(key, i, nameBuffer.data(), &nameLength, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS)
-            return false;
-        std::string child(nameBuffer.data(), nameLength);
-        RegKey subkey;
-        if (!subkey.Open(key, child.c_str(), KEY_READ) ||
-            !WriteNode(file, subkey.Get(), child, depth + 1))
-            return false;
+    bool Value(const wchar_t* name, DWORD length, DWORD type, const BYTE* data,
+               DWORD size) override {
+        if (!Gbk(name, length) || !WriteString(m_file, m_text)) return false;
+        if (!IsStoredText(type)) return WriteValueData(m_file, type, data, size);
+        return Gbk(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)) &&
+               WriteValueData(m_file, type, m_text.data(), static_cast<uint32_t>(m_text.size()));
     }
-    return true;
-}
+
+private:
+    bool Gbk(const wchar_t* text, size_t length) {
+        m_text.clear();
+        return AppendExactGbk(text, length, m_text);
+    }
+
+    ByteSink& m_file;
+    std::string m_text;
+};
 
 } // namespace
 
@@ -48,11 +42,11 @@ bool ItemRecordWriter::Write(const ProblemItem& item) {
     if (!IsKnownRoot(item.rootKey) || !WriteItemHeader(m_file, item)) return false;
     if (item.kind == kKindValue) return WriteValue(item.rootKey, item.keyPath, item.itemName);
     if (item.kind == kKindKey) {
-        std::string path =
-            item.keyPath.empty() ? item.itemName : item.keyPath + "\\" + item.itemName;
-        RegKey key;
-        return key.Open(item.rootKey, path.c_str(), KEY_READ) &&
-               WriteKeyNode(m_file, key.Get(), item.itemName);
+        RegKey parent;
+        if (!item.keyPath.empty() && !parent.Open(item.rootKey, item.keyPath.c_str(), KEY_READ))
+            return false;
+        return WriteKeyNode(m_file, parent ? parent.Get() : RootKeyHandle(item.rootKey),
+                            item.itemName);
     }
     return true;
 }
@@ -82,6 +76,7 @@ bool WriteValueBlock(ByteSink& file, uint32_t rootKey, const std::string& keyPat
     return ItemRecordWriter(file).WriteValue(rootKey, keyPath, valueName);
 }
 
-bool WriteKeyNode(ByteSink& file, HKEY key, const std::string& name) {
-    return WriteNode(file, key, name, 1);
+bool WriteKeyNode(ByteSink& file, HKEY parent, const std::string& name) {
+    NodeWriter writer(file);
+    return !name.empty() && WalkKeyTree(parent, WideFromGbk(name), KEY_READ, writer);
 }

@@ -33,7 +33,7 @@ private:
 bool WriteItemRecord(ByteSink& file, const ProblemItem& item);
 bool WriteValueBlock(ByteSink& file, uint32_t rootKey, const std::string& keyPath,
                      const std::string& valueName);
-// The node of an open key under the given name, with every value and subkey below it.
+// The node of parent\name, with every value and subkey below it.
 // The counts written are the ones the registry reported, so a key that changes while it
 // is being written fails rather than leave a node that does not match them.
-bool WriteKeyNode(ByteSink& file, HKEY key, const std::string& name);
+bool WriteKeyNode(ByteSink& file, HKEY parent, const std::string& name);

@@ -1,5 +1,7 @@
 #include "checks/RegistryWalk.h"
 
+#include "engine/KeyTree.h"
+
 #include "engine/Handles.h"
 
 #include <algorithm>
@@ -20,10 +22,6 @@ struct ValueBuffers {
     char text[2][kRegTextSize]; // the native reading, then the 32-bit one
 };
 constexpr DWORD kDataBytes = kRegTextSize * sizeof(wchar_t);
-
-bool IsStoredText(DWORD type) {
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
 
 // The variables that name the program folders read differently for 64-bit and for 32-bit
 // programs, whichever this build is: each is renamed to one reading's own where
@@ -101,34 +99,19 @@ bool CountOf(HKEY key, bool subkeys, DWORD& count) {
                             nullptr) == ERROR_SUCCESS;
 }
 
-bool TreeReadsExactly(HKEY key, int depth) {
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
-    if (depth > kMaxKeyDepth ||
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values,
-                         &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    std::vector<wchar_t> name(std::max(maxSubkey, maxName) + 1);
-    std::vector<wchar_t> data(maxData / sizeof(wchar_t) + 1);
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD length = static_cast<DWORD>(name.size()), type = REG_NONE,
-              size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-        if (RegEnumValueW(key, i, name.data(), &length, nullptr, &type,
-                          reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
-            !HasExactGbkForm(name.data(), length) ||
-            (IsStoredText(type) && !HasExactGbkForm(data.data(), size / sizeof(wchar_t))))
-            return false;
+// Every name and text of a tree has its exact code page 936 form.
+class ExactReader : public KeyTreeVisitor {
+public:
+    bool EnterKey(HKEY, const std::wstring& name, DWORD, DWORD) override {
+        return HasExactGbkForm(name.data(), name.size());
     }
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD length = static_cast<DWORD>(name.size());
-        RegKey subkey;
-        if (RegEnumKeyExW(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS ||
-            !HasExactGbkForm(name.data(), length) || !subkey.Open(key, name.data(), KEY_READ) ||
-            !TreeReadsExactly(subkey.Get(), depth + 1))
-            return false;
+    bool Value(const wchar_t* name, DWORD length, DWORD type, const BYTE* data,
+               DWORD size) override {
+        return HasExactGbkForm(name, length) &&
+               (!IsStoredText(type) ||
+                HasExactGbkForm(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)));
     }
-    return true;
-}
+};
 
 // The kernel's own name of an open key, whichever path reached it; empty when unknown.
 std::wstring KernelName(HKEY key) {
@@ -242,9 +225,10 @@ void WalkSubkeys(const Place& place, const SubkeyWalk& walk, EntryVisitor visit)
 }
 
 bool KeyReadsExactly(uint32_t root, const char* path, const char* name) {
-    RegKey parent, key;
-    return parent.Open(root, path, KEY_READ) && key.Open(parent.Get(), name, KEY_READ) &&
-           TreeReadsExactly(key.Get(), 1);
+    RegKey parent;
+    ExactReader reader;
+    return parent.Open(root, path, KEY_READ) &&
+           WalkKeyTree(parent.Get(), WideFromGbk(name), KEY_READ, reader);
 }
 
 bool FormatKeyPath(char (&out)[kRegTextSize], const char* format, const char* name) {

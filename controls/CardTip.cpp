@@ -44,21 +44,16 @@ void CardTip::Forget() {
 }
 
 bool CardTip::Cut(const ProblemItem& item, int textRight) const {
-    const HDC dc = GetDC(m_hWndView);
+    const WindowDc dc(m_hWndView);
     auto wider = [&](const std::string& text, int width) {
         SIZE size = {};
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
         return size.cx > width;
     };
-    bool cut = false;
-    {
-        const velk::Look& look = velk::TheLook();
-        SelectedObject font(dc, look.cardTitleFont.Get());
-        cut = wider(ResultView::TitleLine(item), textRight - ResultView::kTitleLeft);
-        SelectObject(dc, look.smallFont.Get());
-        cut = cut || wider(ResultView::ItemLine(item), textRight - ResultView::kLineLeft) ||
-              wider(ResultView::ValueLine(item), textRight - ResultView::kLineLeft);
-    }
-    ReleaseDC(m_hWndView, dc);
-    return cut;
+    const velk::Look& look = velk::TheLook();
+    SelectedObject font(dc.Get(), look.cardTitleFont.Get());
+    if (wider(ResultView::TitleLine(item), textRight - ResultView::kTitleLeft)) return true;
+    SelectObject(dc.Get(), look.smallFont.Get());
+    return wider(ResultView::ItemLine(item), textRight - ResultView::kLineLeft) ||
+           wider(ResultView::ValueLine(item), textRight - ResultView::kLineLeft);
 }

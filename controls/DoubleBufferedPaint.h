@@ -28,7 +28,7 @@ private:
     PaintScope m_paint;
     RECT m_area;
     MemoryDc m_buffer;
-    GdiObject m_bitmap;
+    BitmapHandle m_bitmap;
     SelectedObject m_selection;
 };
 

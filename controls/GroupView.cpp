@@ -31,8 +31,7 @@ void GroupView::BuildGroups(ProblemList& items) {
         group.bounds = RECT{kIndent, top, client.right, top + kRowHeight};
         group.itemCount = 0;
         if (const velk::Job* job = jobs->FindJob(static_cast<int32_t>(i))) {
-            group.icon.Reset(static_cast<HICON>(LoadImageA(
-                g_hInstance, MAKEINTRESOURCEA(job->iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+            group.icon = velk::ProgramIcon(job->iconId, 16);
             group.jobName = job->name;
         }
     }
@@ -131,7 +130,7 @@ LRESULT GroupView::OnUpdateUiState() {
 
 void GroupView::Paint(HDC dc, const RECT& area) {
     const velk::Look& look = velk::TheLook();
-    FillRect(dc, &area, velk::AsBrush(look.panelBrush));
+    FillRect(dc, &area, look.panelBrush.Get());
     if (m_selectedGroup >= 0 && static_cast<size_t>(m_selectedGroup) < m_groups.size()) {
         SelectedObject selectedFill(dc, look.selectedGroupBrush.Get());
         SelectedObject selectedBorder(dc, look.blackPen.Get());

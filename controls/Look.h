@@ -19,28 +19,32 @@ constexpr COLORREF kCardLineColour = RGB(128, 128, 128);
 struct Look {
     Look();
 
-    GdiObject titleFont;     // 18-point bold Garamond: the page title in the header
-    GdiObject buttonFont;    // 10-point bold Verdana
-    GdiObject textFont;      // 8-point Tahoma: the pages' texts and controls
-    GdiObject questionFont;  // 10-point bold Tahoma
-    GdiObject rootGroupFont; // 9-point bold Tahoma
-    GdiObject smallFont;     // 7-point Tahoma: the job groups, the cards' lines
-    GdiObject cardTitleFont; // 8-point bold Tahoma
-    GdiObject panelBrush;
-    GdiObject selectedGroupBrush;
-    GdiObject blackPen;
-    GdiObject cardFramePen;
-    GdiObject header;
-    GdiObject footer;
-    GdiObject buttonFaces[3]; // normal, pressed, disabled
-    IconHandle bigIcon;       // 48 x 48
+    FontHandle titleFont;     // 18-point bold Garamond: the page title in the header
+    FontHandle buttonFont;    // 10-point bold Verdana
+    FontHandle textFont;      // 8-point Tahoma: the pages' texts and controls
+    FontHandle questionFont;  // 10-point bold Tahoma
+    FontHandle rootGroupFont; // 9-point bold Tahoma
+    FontHandle smallFont;     // 7-point Tahoma: the job groups, the cards' lines
+    FontHandle cardTitleFont; // 8-point bold Tahoma
+    BrushHandle panelBrush;
+    BrushHandle selectedGroupBrush;
+    PenHandle blackPen;
+    PenHandle cardFramePen;
+    BitmapHandle header;
+    BitmapHandle footer;
+    BitmapHandle buttonFaces[3]; // normal, pressed, disabled
+    IconHandle bigIcon;          // 48 x 48
 };
+
+// The program's icon `id` at `size` pixels square.
+IconHandle ProgramIcon(int id, int size);
 
 // Made on the first call, with the program's module set.
 const Look& TheLook();
 
-inline HBRUSH AsBrush(const GdiObject& brush) {
-    return static_cast<HBRUSH>(brush.Get());
+// A stock object: shared, never deleted.
+inline HBRUSH WhiteBrush() {
+    return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
 }
 
 } // namespace velk

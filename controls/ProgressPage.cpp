@@ -1,5 +1,6 @@
 #include "controls/ProgressPage.h"
 
+#include "controls/ListView.h"
 #include "controls/Look.h"
 #include "engine/JobEnumerator.h"
 #include "resources/ResourceIds.h"
@@ -16,24 +17,10 @@ namespace {
 constexpr WPARAM kScanFinished = 1011;
 constexpr WPARAM kScanStopped = 1012;
 
-// Image list order: the index is the row's state.
-const int kStateIcons[] = {IDI_STATE_WAITING, IDI_STATE_RUNNING, IDI_STATE_FINISHED};
-
-void SetRowImage(HWND list, int row, int image) {
-    LVITEMA item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    item.iImage = image;
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 void SetRowCount(HWND list, int row, int32_t count) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(count));
-    LVITEMA item = {};
-    item.iSubItem = 1;
-    item.pszText = text;
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SetCellText(list, row, 1, text);
 }
 
 } // namespace
@@ -43,7 +30,7 @@ ProgressPage::~ProgressPage() {
 }
 
 void ProgressPage::Paint(HDC dc, const RECT& area) {
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(dc, &area, WhiteBrush());
 }
 
 HWND ProgressPage::CreateChild(const char* className, const char* text, DWORD style, DWORD exStyle,
@@ -66,14 +53,9 @@ LRESULT ProgressPage::OnCreate() {
     m_hWndJobList = CreateChild(WC_LISTVIEWA, "", visibleChild | LVS_REPORT, WS_EX_CLIENTEDGE, 30,
                                 60, 630, 200);
 
-    // The list view owns the image list and destroys it with itself.
-    HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
-    for (int id : kStateIcons) {
-        IconHandle icon(static_cast<HICON>(
-            LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-        ImageList_AddIcon(images, icon.Get());
-    }
-    SendMessageA(m_hWndJobList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+    // The index is the row's state.
+    GiveImageList(m_hWndJobList,
+                  MakeImageList({IDI_STATE_WAITING, IDI_STATE_RUNNING, IDI_STATE_FINISHED}));
 
     RECT client = {};
     GetClientRect(m_hWndJobList, &client);
@@ -81,14 +63,8 @@ LRESULT ProgressPage::OnCreate() {
     const int first = static_cast<int>(width * 0.618);
     const char* const titles[] = {"正在扫描", "问题"};
     const int widths[] = {first, width - first};
-    for (int i = 0; i < 2; ++i) {
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = widths[i];
-        column.pszText = const_cast<char*>(titles[i]);
-        SendMessageA(m_hWndJobList, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(&column));
-    }
+    for (int i = 0; i < 2; ++i)
+        AddColumn(m_hWndJobList, i, titles[i], widths[i]);
     return 0;
 }
 
@@ -111,14 +87,9 @@ void ProgressPage::PrepareScan() {
     // Not the last scan's job: the line is empty until the first refresh.
     SetWindowTextA(m_hWndStatus, "");
 
-    SendMessageA(m_hWndJobList, LVM_DELETEALLITEMS, 0, 0);
+    RemoveRows(m_hWndJobList);
     for (int i = 0; i < rows; ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = i;
-        item.pszText = const_cast<char*>(m_JobRows[i].job->name.c_str());
-        item.iImage = m_JobRows[i].state;
-        SendMessageA(m_hWndJobList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        InsertRow(m_hWndJobList, i, m_JobRows[i].job->name.c_str(), m_JobRows[i].state);
         SetRowCount(m_hWndJobList, i, 0);
     }
 }

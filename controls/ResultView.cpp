@@ -1,5 +1,6 @@
 #include "controls/ResultView.h"
 
+#include "controls/ListView.h"
 #include "controls/Look.h"
 #include "resources/ResourceIds.h"
 #include "engine/Instance.h"
@@ -92,12 +93,7 @@ LRESULT ResultView::OnDestroy() {
 }
 
 LRESULT ResultView::OnCreate() {
-    m_hImageList.Reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
-    for (int id : {IDI_TICK_OFF, IDI_TICK_ON}) {
-        IconHandle icon(static_cast<HICON>(
-            LoadImageA(g_hInstance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-        ImageList_AddIcon(m_hImageList.Get(), icon.Get());
-    }
+    m_hImageList = velk::MakeImageList({IDI_TICK_OFF, IDI_TICK_ON});
     m_tip.Create(m_hWndView);
     return 0;
 }
@@ -136,7 +132,7 @@ void ResultView::Paint(HDC dc, const RECT& area) {
     SetViewportOrgEx(dc, 0, 0, nullptr);
 }
 
-void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold,
+void ResultView::DrawCard(HDC dc, const ViewEntry& entry, HFONT regular, HFONT bold,
                           bool focus) const {
     const RECT& r = entry.rect;
     const ProblemItem& item = *entry.item;

@@ -73,7 +73,7 @@ private:
     LRESULT OnSetFocus() override;
     LRESULT OnKillFocus() override;
     LRESULT OnUpdateUiState() override;
-    void DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold, bool focus) const;
+    void DrawCard(HDC dc, const ViewEntry& entry, HFONT regular, HFONT bold, bool focus) const;
     void MoveFocus(size_t index, bool scroll);
     void InvalidateCard(size_t index);
     // Clamped to the scroll bar's range; repaints the window.

@@ -85,6 +85,28 @@ bool HasExactGbkForm(const wchar_t* text, size_t length) {
             !inexact);
 }
 
+bool AppendExactGbk(const wchar_t* text, size_t length, std::string& out) {
+    if (length == 0) return true;
+    BOOL inexact = FALSE;
+    const int size = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length),
+                                         nullptr, 0, nullptr, &inexact);
+    if (size <= 0 || inexact) return false;
+    const size_t start = out.size();
+    out.resize(start + static_cast<size_t>(size));
+    WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), &out[start],
+                        size, nullptr, nullptr);
+    return true;
+}
+
+std::wstring WideFromGbk(const std::string& text) {
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(static_cast<size_t>(length), L'\0'); // never more units than bytes
+    const int written =
+        length ? MultiByteToWideChar(kGbk, 0, text.data(), length, &wide[0], length) : 0;
+    wide.resize(static_cast<size_t>(written > 0 ? written : 0));
+    return wide;
+}
+
 bool IsBareFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (size_t i = 0; i < name.size(); i = NextChar(name.data(), i, name.size()))

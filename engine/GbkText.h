@@ -20,6 +20,11 @@ bool EndsWithBackslash(const char* text);
 bool ToExactGbk(const wchar_t* text, size_t length, char* buffer, size_t size);
 // Whether every character of length UTF-16 units has an exact code page 936 form.
 bool HasExactGbkForm(const wchar_t* text, size_t length);
+// Appends the code page 936 form of length UTF-16 units, zeros included; false, with
+// out as it was, when a character has no exact form.
+bool AppendExactGbk(const wchar_t* text, size_t length, std::string& out);
+// The UTF-16 form of code page 936 text, as the A functions would pass it on.
+std::wstring WideFromGbk(const std::string& text);
 
 // A file name alone: not empty, "." or "..", and without a backslash, '/' or ':'
 // character that could lead out of its folder.

@@ -72,8 +72,9 @@ struct KernelTraits {
     static Type Empty() { return nullptr; }
     static void Close(Type h) { CloseHandle(h); }
 };
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
+// One per GDI type, so that the handle reaches the API calls without a cast.
+template <typename Handle> struct GdiTraits {
+    using Type = Handle;
     static Type Empty() { return nullptr; }
     static void Close(Type h) { DeleteObject(h); }
 };
@@ -92,7 +93,10 @@ struct IconTraits {
 using FileHandle = UniqueHandle<FileTraits>;     // empty is INVALID_HANDLE_VALUE
 using FindHandle = UniqueHandle<FindTraits>;     // FindFirstFileA's handle
 using KernelHandle = UniqueHandle<KernelTraits>; // threads, events
-using GdiObject = UniqueHandle<GdiObjectTraits>;
+using FontHandle = UniqueHandle<GdiTraits<HFONT>>;
+using BrushHandle = UniqueHandle<GdiTraits<HBRUSH>>;
+using PenHandle = UniqueHandle<GdiTraits<HPEN>>;
+using BitmapHandle = UniqueHandle<GdiTraits<HBITMAP>>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 using IconHandle = UniqueHandle<IconTraits>; // LoadImageA's icons (not shared ones)
 
@@ -132,11 +136,11 @@ public:
 
 // RegDeleteKeyA would take a 32-bit build to the 32-bit copy; the Ex form, missing
 // from 32-bit Windows XP, is looked up once.
-inline bool DeleteRegistryKey(HKEY parent, const char* name) {
-    using DeleteKeyEx = LONG(WINAPI*)(HKEY, const char*, REGSAM, DWORD);
+inline bool DeleteRegistryKey(HKEY parent, const wchar_t* name) {
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, const wchar_t*, REGSAM, DWORD);
     static const DeleteKeyEx deleteKeyEx = reinterpret_cast<DeleteKeyEx>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
-    return (deleteKeyEx ? deleteKeyEx(parent, name, kPathView, 0) : RegDeleteKeyA(parent, name)) ==
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExW")));
+    return (deleteKeyEx ? deleteKeyEx(parent, name, kPathView, 0) : RegDeleteKeyW(parent, name)) ==
            ERROR_SUCCESS;
 }
 
@@ -175,6 +179,22 @@ public:
 private:
     HDC m_dc;
     HGDIOBJ m_previous;
+};
+
+// GetDC/ReleaseDC as one scope; a null window is the screen.
+class WindowDc {
+public:
+    explicit WindowDc(HWND hwnd) : m_hwnd(hwnd), m_dc(GetDC(hwnd)) {}
+    ~WindowDc() {
+        if (m_dc) ReleaseDC(m_hwnd, m_dc);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_hwnd;
+    HDC m_dc;
 };
 
 // BeginPaint/EndPaint as one scope.

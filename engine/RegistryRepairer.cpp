@@ -1,7 +1,9 @@
 #include "engine/RegistryRepairer.h"
 
 #include "checks/RegistryWalk.h"
+#include "engine/GbkText.h"
 #include "engine/Handles.h"
+#include "engine/KeyTree.h"
 
 #include <algorithm>
 #include <map>
@@ -84,34 +86,22 @@ bool RegistryRepairer::DeleteSelectedItems(const ProblemList& items) const {
     return allDeleted;
 }
 
-bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name) const {
-    return DeleteKeyTree(parent, name, 1);
-}
+namespace {
 
-bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name, int depth) const {
-    if (depth > kMaxKeyDepth) return false;
-    {
-        RegKey key;
-        DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValueName = 0;
-        if (!key.Open(parent, name, kRepairAccess) ||
-            RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
-                             &values, &maxValueName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            return false;
-        // Lengths come in characters; a code page 936 character may take two bytes.
-        std::vector<char> buffer(2 * size_t{std::max(maxSubkey, maxValueName)} + 1);
-        const DWORD capacity = static_cast<DWORD>(buffer.size());
-        for (DWORD i = subkeys; i-- > 0;) {
-            DWORD length = capacity;
-            if (RegEnumKeyExA(key.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr,
-                              nullptr) == ERROR_SUCCESS)
-                DeleteKeyTree(key.Get(), buffer.data(), depth + 1);
-        }
-        for (DWORD i = values; i-- > 0;) {
-            DWORD length = capacity;
-            if (RegEnumValueA(key.Get(), i, buffer.data(), &length, nullptr, nullptr, nullptr,
-                              nullptr) == ERROR_SUCCESS)
-                RegDeleteValueA(key.Get(), buffer.data());
-        }
+// Values go with their key: only subkeys stand in the way of a deletion.
+class TreeDeleter : public KeyTreeVisitor {
+public:
+    bool EnterKey(HKEY, const std::wstring&, DWORD, DWORD) override { return true; }
+    bool Value(const wchar_t*, DWORD, DWORD, const BYTE*, DWORD) override { return true; }
+    bool LeaveKey(HKEY parent, const std::wstring& name) override {
+        return DeleteRegistryKey(parent, name.c_str());
     }
-    return DeleteRegistryKey(parent, name);
+};
+
+} // namespace
+
+bool RegistryRepairer::DeleteKeyTree(HKEY parent, const char* name) const {
+    TreeDeleter deleter;
+    // An empty name would be the parent itself.
+    return name[0] && WalkKeyTree(parent, WideFromGbk(name), kRepairAccess, deleter);
 }

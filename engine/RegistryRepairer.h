@@ -33,5 +33,4 @@ private:
     // backup would put back something else. False when a ticked item was left out.
     bool KeepFixable(ProblemList& items, const JobEnumerator& jobs) const;
     void UntickLiveItems(ProblemList& items, const JobEnumerator& jobs) const;
-    bool DeleteKeyTree(HKEY parent, const char* name, int depth) const;
 };

@@ -47,12 +47,12 @@ HWND WelcomePage::CreateChoice(const char* caption, DWORD style, int y) {
 LRESULT WelcomePage::OnCtlColorStatic(HDC dc, HWND) {
     SetTextColor(dc, kBlack);
     SetBkColor(dc, kPanelColour);
-    return reinterpret_cast<LRESULT>(AsBrush(TheLook().panelBrush));
+    return reinterpret_cast<LRESULT>(TheLook().panelBrush.Get());
 }
 
 void WelcomePage::Paint(HDC dc, const RECT&) {
     const Look& look = TheLook();
-    FillRect(dc, &kWhiteArea, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(dc, &kWhiteArea, WhiteBrush());
     DrawIconEx(dc, 20, 20, look.bigIcon.Get(), 48, 48, 0, nullptr, DI_NORMAL);
 
     SelectedObject font(dc, look.textFont.Get());
@@ -66,7 +66,7 @@ void WelcomePage::Paint(HDC dc, const RECT&) {
     RECT prompt = kPromptArea;
     DrawTextA(dc, "请选择一个选项或点击“继续”。", -1, &prompt, DT_SINGLELINE);
 
-    FillRect(dc, &kPanelArea, AsBrush(look.panelBrush));
+    FillRect(dc, &kPanelArea, look.panelBrush.Get());
     RECT question = kPanelArea;
     InflateRect(&question, -20, -20);
     SelectedObject boldSelected(dc, look.questionFont.Get());

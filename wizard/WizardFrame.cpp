@@ -49,7 +49,7 @@ BOOL CALLBACK TellUiState(HWND control, LPARAM state) {
 }
 
 // One band of artwork across the whole width.
-void CopyBand(HDC dc, HDC source, const GdiObject& bitmap, int top, int height) {
+void CopyBand(HDC dc, HDC source, const BitmapHandle& bitmap, int top, int height) {
     SelectedObject selected(source, bitmap.Get());
     BitBlt(dc, 0, top, WizardFrame::kClientWidth, height, source, 0, 0, SRCCOPY);
 }

@@ -22,16 +22,16 @@ inline Image CaptureWindow(HWND window, const RECT& area) {
     image.pixels.resize(static_cast<size_t>(image.width) * image.height);
     const BITMAPINFO info = {
         {sizeof(BITMAPINFOHEADER), image.width, -image.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    const HDC source = GetDC(window);
+    const WindowDc windowDc(window);
+    const HDC source = windowDc.Get();
     void* bits = nullptr;
-    GdiObject dib(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    BitmapHandle dib(CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     MemoryDc memory(CreateCompatibleDC(source));
     SelectedObject selected(memory.Get(), dib.Get());
     BitBlt(memory.Get(), 0, 0, image.width, image.height, source, area.left, area.top, SRCCOPY);
     GdiFlush();
     for (size_t i = 0; bits && i < image.pixels.size(); ++i)
         image.pixels[i] = static_cast<const uint32_t*>(bits)[i] & 0x00FFFFFF;
-    ReleaseDC(window, source);
     return image;
 }
 
