@@ -55,13 +55,64 @@ LRESULT Button::OnMouseMove(POINT) {
 LRESULT Button::OnLButtonUp(POINT) {
     if (!m_tracking) return 0;
     // The parent acts before the button lets go, so it sees the press still held.
-    if (m_pressed && m_commandId != 0)
-        SendMessageA(m_hWndParent, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+    if (m_pressed) SendCommand();
     if (m_hWndButton && GetCapture() == m_hWndButton) ReleaseCapture();
     m_pressed = false;
     m_tracking = false;
     Redraw();
     return 0;
+}
+
+void Button::SendCommand() const {
+    if (m_commandId != 0)
+        SendMessageA(m_hWndParent, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+}
+
+LRESULT Button::OnCommand(int32_t id) {
+    // A press a reader asked for; dropped when the step changed or a box came up since.
+    if (id == LOWORD(m_commandId) && IsWindowEnabled(m_hWndButton) &&
+        IsWindowEnabled(GetAncestor(m_hWndButton, GA_ROOT)))
+        SendCommand();
+    return 0;
+}
+
+LRESULT Button::OnGetObject(WPARAM flags, LPARAM objectId) {
+    const LRESULT answer = m_accessible.Answer(m_hWndButton, flags, objectId);
+    return answer ? answer : Default();
+}
+
+LRESULT Button::OnDestroy() {
+    m_accessible.Disconnect();
+    return Default();
+}
+
+velk::AccessiblePart Button::DescribePart(LONG) const {
+    velk::AccessiblePart part;
+    part.name = Caption();
+    part.defaultAction = "按下";
+    part.role = ROLE_SYSTEM_PUSHBUTTON;
+    if (!IsWindowEnabled(m_hWndButton))
+        part.state = STATE_SYSTEM_UNAVAILABLE;
+    else
+        part.state = STATE_SYSTEM_FOCUSABLE | (GetFocus() == m_hWndButton ? STATE_SYSTEM_FOCUSED : 0);
+    GetClientRect(m_hWndButton, &part.bounds);
+    return part;
+}
+
+bool Button::DoDefaultAction(LONG) {
+    if (!IsWindowEnabled(m_hWndButton) || m_commandId == 0) return false;
+    // Pressed from the message loop, as a click is: the reader's call returns at once,
+    // and no box of the parent's runs inside it.
+    PostMessageA(m_hWndButton, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+    return true;
+}
+
+std::string Button::Caption() const {
+    // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
+    char caption[128] = {};
+    GetWindowTextA(m_hWndButton, caption, sizeof caption);
+    caption[sizeof caption - 1] = '\0';
+    return caption;
 }
 
 void Button::Redraw() {
@@ -88,10 +139,8 @@ void Button::Paint(HDC dc, const RECT& area) {
 
     SelectedObject selectedFont(dc, look.buttonFont.Get());
     SetBkMode(dc, TRANSPARENT);
-    // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
-    char caption[128] = {};
-    GetWindowTextA(m_hWndButton, caption, sizeof caption);
-    caption[sizeof caption - 1] = '\0';
+    const std::string caption = Caption();
     RECT text = area;
-    DrawTextA(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }

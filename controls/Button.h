@@ -2,6 +2,7 @@
 // to the parent when a press is released over it.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/WindowClass.h"
 
 #include <windows.h>
@@ -9,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-class Button : public velk::ObjectWindow {
+class Button : public velk::ObjectWindow, private velk::AccessibleParts {
 public:
     static constexpr int kWidth = 112;
     static constexpr int kHeight = 37;
@@ -31,11 +32,20 @@ private:
     LRESULT OnLButtonDown(POINT at) override;
     LRESULT OnMouseMove(POINT at) override;
     LRESULT OnLButtonUp(POINT at) override;
+    LRESULT OnCommand(int32_t id) override;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    LRESULT OnDestroy() override;
+    velk::AccessiblePart DescribePart(LONG child) const override;
+    bool DoDefaultAction(LONG child) override;
     void Redraw();
+    void SendCommand() const;
+    // The window's text, cut to 127 bytes.
+    std::string Caption() const;
 
     HWND m_hWndButton = nullptr;
     HWND m_hWndParent = nullptr;
     int32_t m_commandId = 0;
     bool m_pressed = false;  // held, and the pointer is over the button now
     bool m_tracking = false; // held: the button has the capture
+    velk::Accessible m_accessible{*this};
 };

@@ -85,6 +85,15 @@ bool HasExactGbkForm(const wchar_t* text, size_t length) {
             !inexact);
 }
 
+std::wstring WideFromGbk(const std::string& text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(kGbk, 0, text.data(), size, nullptr, 0);
+    std::wstring out(static_cast<size_t>(wide > 0 ? wide : 0), L'\0');
+    if (wide > 0) MultiByteToWideChar(kGbk, 0, text.data(), size, &out[0], wide);
+    return out;
+}
+
 bool IsBareFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (size_t i = 0; i < name.size(); i = NextChar(name.data(), i, name.size()))

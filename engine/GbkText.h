@@ -20,6 +20,8 @@ bool EndsWithBackslash(const char* text);
 bool ToExactGbk(const wchar_t* text, size_t length, char* buffer, size_t size);
 // Whether every character of length UTF-16 units has an exact code page 936 form.
 bool HasExactGbkForm(const wchar_t* text, size_t length);
+// The UTF-16 form of a code page 936 text, for what speaks Unicode only.
+std::wstring WideFromGbk(const std::string& text);
 
 // A file name alone: not empty, "." or "..", and without a backslash, '/' or ':'
 // character that could lead out of its folder.

@@ -2,6 +2,7 @@
 #include "controls/ProgressPage.h"
 #include "controls/ResultPage.h"
 #include "engine/JobEnumerator.h"
+#include "support/AccessibleReader.h"
 #include "support/GuiTest.h"
 #include "support/HostWindow.h"
 #include "support/SandboxTest.h"
@@ -45,6 +46,29 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
         EXPECT_EQ(host.commands, sent);
         EXPECT_EQ(GetCapture(), nullptr);
     }
+}
+
+// Read and pressed by a screen reader in this process, which still holds the button's
+// object when the window is gone.
+TEST_F(ButtonTest, AScreenReaderReadsAndPressesItWhileItLasts) {
+    Button button;
+    auto host = std::make_unique<HostWindow>(320, 100);
+    button.Create(host->Handle(), 20, 30);
+    button.Enable("继续 >", 1001);
+    AccessibleReader reader(button.Handle());
+    ASSERT_EQ(reader.found, S_OK);
+    EXPECT_EQ(reader.Name(CHILDID_SELF), L"继续 >");
+    EXPECT_EQ(reader.Role(CHILDID_SELF), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(reader.State(1), E_INVALIDARG) << "a button has no parts";
+    EXPECT_EQ(reader.Act(CHILDID_SELF), S_OK);
+    PumpMessages();
+    button.Disable("继续 >");
+    EXPECT_EQ(reader.State(CHILDID_SELF), STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_NE(reader.Act(CHILDID_SELF), S_OK);
+    PumpMessages();
+    EXPECT_EQ(host->commands, std::vector<WPARAM>{1001});
+    host.reset();
+    EXPECT_EQ(reader.Role(CHILDID_SELF), RPC_E_DISCONNECTED);
 }
 
 using Items = std::vector<size_t>; // indexes into the list
