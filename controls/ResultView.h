@@ -2,6 +2,7 @@
 // with a tick box that flips the item's selected flag in place, in a scrolling list.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/WindowClass.h"
 #include "engine/Handles.h"
 #include "engine/ProblemItem.h"
@@ -15,7 +16,7 @@ struct ViewEntry {
     RECT rect; // content coordinates: y grows from the first card's top
 };
 
-class ResultView : public velk::ObjectWindow {
+class ResultView : public velk::ObjectWindow, private velk::AccessibleParts {
 public:
     static constexpr int kCardHeight = 60;
     static constexpr int kLineStep = 60;  // one card
@@ -31,6 +32,10 @@ public:
     void AddItem(ProblemItem* item);
     // Places the cards, scrolls to the top and repaints.
     void LayoutItems();
+
+    // Ticks or unticks a card's item, as a click on its box does; a foreign record and
+    // an index past the cards stay as they are.
+    void Toggle(size_t index);
 
     HWND Handle() const { return m_hWndView; }
     const std::vector<ViewEntry>& Entries() const { return m_entries; }
@@ -50,6 +55,12 @@ private:
     void Paint(HDC dc, const RECT& area) override;
     LRESULT OnVScroll(int request) override;
     LRESULT OnLButtonDown(POINT at) override;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    // Read by screen readers: a list, each card a check button of it.
+    LONG PartCount() const override { return static_cast<LONG>(m_entries.size()); }
+    velk::AccessiblePart DescribePart(LONG child) const override;
+    bool DoDefaultAction(LONG child) override;
+    LONG PartAt(POINT client) const override;
     void DrawCard(HDC dc, const ViewEntry& entry, HGDIOBJ regular, HGDIOBJ bold) const;
     int ClientHeight() const;
     // Index of the first card whose bottom lies below content y; cards are in order.
@@ -61,4 +72,5 @@ private:
     int32_t m_contentHeight = 0;
     ImageListHandle m_hImageList;
     int m_textRight = 0; // right edge of a card's three text lines, from the created width
+    velk::Accessible m_accessible{*this};
 };
