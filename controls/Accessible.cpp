@@ -51,8 +51,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) &&
-            iid != __uuidof(IAccessible))
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IDispatch) && iid != __uuidof(IAccessible))
             return E_NOINTERFACE;
         *out = static_cast<IAccessible*>(this);
         AddRef();

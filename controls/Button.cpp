@@ -94,7 +94,8 @@ velk::AccessiblePart Button::DescribePart(LONG) const {
     if (!IsWindowEnabled(m_hWndButton))
         part.state = STATE_SYSTEM_UNAVAILABLE;
     else
-        part.state = STATE_SYSTEM_FOCUSABLE | (GetFocus() == m_hWndButton ? STATE_SYSTEM_FOCUSED : 0);
+        part.state =
+            STATE_SYSTEM_FOCUSABLE | (GetFocus() == m_hWndButton ? STATE_SYSTEM_FOCUSED : 0);
     GetClientRect(m_hWndButton, &part.bounds);
     return part;
 }

@@ -299,20 +299,20 @@ protected:
         AccessibleReader groups(Control("group_view_class")), cards(Control(kResults));
         ASSERT_TRUE(groups.acc && cards.acc);
         JobEnumerator jobs;
-        std::vector<int> counts(jobs.size());
+        std::map<LONG, int> counts = {{1, static_cast<int>(items.size())}};
         for (const ProblemItem& item : items)
-            ++counts[static_cast<size_t>(item.jobId)];
-        counts[0] = static_cast<int>(items.size());
-        ASSERT_EQ(groups.Children().size(), jobs.size());
+            ++counts[item.jobId + 1];
+        ASSERT_EQ(groups.Children(), jobs.size());
         for (LONG row = 1; row <= static_cast<LONG>(jobs.size()); ++row) {
             const std::string name = row == 1 ? "所有项目" : jobs.FindJob(row - 1)->name;
-            EXPECT_EQ(groups.Name(row), WideFromGbk(name + " (" +
-                                                    std::to_string(counts[row - 1]) + ")"));
+            EXPECT_EQ(groups.Name(row),
+                      WideFromGbk(name + " (" + std::to_string(counts[row]) + ")"));
             EXPECT_EQ(groups.Role(row), ROLE_SYSTEM_LISTITEM);
-            EXPECT_EQ(groups.State(row) & STATE_SYSTEM_SELECTED, row == 1 ? STATE_SYSTEM_SELECTED : 0);
+            EXPECT_EQ(groups.State(row) & STATE_SYSTEM_SELECTED,
+                      row == 1 ? STATE_SYSTEM_SELECTED : 0);
         }
         const LONG count = static_cast<LONG>(items.size());
-        ASSERT_EQ(cards.Children().size(), items.size());
+        ASSERT_EQ(cards.Children(), items.size());
         EXPECT_EQ(cards.State(count + 1), E_INVALIDARG);
         for (LONG card = 1; card <= count; ++card) {
             const ProblemItem& item = items[static_cast<size_t>(card - 1)];
