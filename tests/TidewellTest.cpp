@@ -24,31 +24,45 @@ namespace {
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRun32[] = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kMuiCache[] =
+    "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
 const std::string kMark = "tidewell-e2e-";
 const std::string kKept = kMark + "kept"; // stale, but unticked before the fix
 const std::string kBack = kMark + "back"; // stale at the scan, its file back before the fix
+const std::string kMui = ".FriendlyAppName";
 
-// What the test plants in HKLM: beside the prefix's own entries, never in their place.
+// What the test plants: beside the prefix's own entries, never in their place. A name
+// cache value is named by its program's path.
 struct Entry {
+    uint32_t root;
     const char* key;
     std::string name;
     bool isKey;
     bool stale;
 };
-const Entry kEntries[] = {{kRun, kMark + "gone", false, true},
-                          {kRun, kKept, false, true},
-                          {kRun, kBack, false, true},
-                          {kRun, kMark + "live", false, false},
-                          {kRun32, kMark + "gone32", false, true}, // the 32-bit programs' copy
-                          {kAppPaths, kMark + "gone.exe", true, true},
-                          {kAppPaths, kMark + "live.exe", true, false}};
+const uint32_t kLm = kRootLocalMachine, kCu = kRootCurrentUser;
+const Entry kEntries[] = {{kLm, kRun, kMark + "gone", false, true},
+                          {kLm, kRun, kKept, false, true},
+                          {kLm, kRun, kBack, false, true},
+                          {kLm, kRun, kMark + "live", false, false},
+                          {kLm, kRun32, kMark + "gone32", false, true}, // the 32-bit programs' copy
+                          {kLm, kAppPaths, kMark + "gone.exe", true, true},
+                          {kLm, kAppPaths, kMark + "live.exe", true, false},
+                          {kCu, kRun, kMark + "user", false, true},
+                          {kCu, kMuiCache, kMark + "mui.exe", false, true}};
 
 bool Planted(const std::string& name) {
-    return name.compare(0, kMark.size(), kMark) == 0;
+    return name.find(kMark) != std::string::npos;
 }
 
-bool Exists(uint32_t root, const std::string& key, const std::string& name, bool isKey) {
-    return isKey ? KeyExists(root, key + "\\" + name) : ValueExists(root, key, name);
+// The value's name as planted, given the folder its programs are in.
+std::string NameIn(const Entry& e, const std::string& root) {
+    return e.key == kMuiCache ? root + "gone\\" + e.name + kMui : e.name;
+}
+
+bool Exists(const Entry& e, const std::string& root) {
+    return e.isKey ? KeyExists(e.root, std::string(e.key) + "\\" + e.name)
+                   : ValueExists(e.root, e.key, NameIn(e, root));
 }
 
 // Removes the planted entries: a died run's at the start, this run's at the end. The
@@ -56,14 +70,15 @@ bool Exists(uint32_t root, const std::string& key, const std::string& name, bool
 void RemovePlanted() {
     for (const Entry& e : kEntries)
         if (e.isKey)
-            RemoveTree(kRootLocalMachine, std::string(e.key) + "\\" + e.name);
-        else
-            RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, e.key, e.name.c_str());
+            RemoveTree(e.root, std::string(e.key) + "\\" + e.name);
+        else if (e.key != kMuiCache)
+            RegDeleteKeyValueA(RootKeyHandle(e.root), e.key, e.name.c_str());
+    RemoveTree(kCu, kMuiCache); // the prefix has none of its own
 }
 
 std::string Dump() {
-    return DumpTree(kRootLocalMachine, kRun) + DumpTree(kRootLocalMachine, kRun32) +
-           DumpTree(kRootLocalMachine, kAppPaths);
+    return DumpTree(kLm, kRun) + DumpTree(kLm, kRun32) + DumpTree(kLm, kAppPaths) +
+           DumpTree(kCu, kRun) + DumpTree(kCu, kMuiCache);
 }
 
 std::string Text(HWND window) {
@@ -144,9 +159,11 @@ protected:
             const std::string path =
                 e.stale ? folder.Path("gone\\" + e.name) : folder.MakeFile(e.name);
             const std::string key = e.isKey ? std::string(e.key) + "\\" + e.name : e.key;
-            EXPECT_TRUE(PutString(kRootLocalMachine, key, e.isKey ? "" : e.name, path)) << e.name;
+            EXPECT_TRUE(PutString(e.root, key, e.isKey ? "" : NameIn(e, folder.Root()),
+                                  e.key == kMuiCache ? "e2e" : path))
+                << e.name;
             if (e.isKey) {
-                EXPECT_TRUE(PutString(kRootLocalMachine, key, "Path", folder.Root()));
+                EXPECT_TRUE(PutString(e.root, key, "Path", folder.Root()));
             }
         }
         JobEnumerator jobs; // the program's checks over the same registry, in its order
@@ -374,7 +391,7 @@ TEST_F(TidewellTest, ScanFixWithABackupRestoreAndQuit) {
     ASSERT_NO_FATAL_FAILURE(Answer("你希望创建一个备份吗？", IDYES, "04-backup-question"));
     ASSERT_NO_FATAL_FAILURE(Answer("所有操作已成功完成。", IDOK, "05-fixed", [&] {
         for (const Entry& e : kEntries)
-            EXPECT_EQ(Exists(kRootLocalMachine, e.key, e.name, e.isKey),
+            EXPECT_EQ(Exists(e, folder.Root()),
                       !e.stale || e.name == kKept || e.name == kBack)
                 << e.name;
     }));
