@@ -113,6 +113,54 @@ void Button::Send() {
     m_sending = false;
 }
 
+LRESULT Button::OnCommand(int32_t id) {
+    // A press a reader asked for; dropped when the step changed or a box came up since.
+    if (id == LOWORD(m_commandId) && IsWindowEnabled(m_hWndButton) &&
+        IsWindowEnabled(GetAncestor(m_hWndButton, GA_ROOT)))
+        Send();
+    return 0;
+}
+
+LRESULT Button::OnGetObject(WPARAM flags, LPARAM objectId) {
+    const LRESULT answer = m_accessible.Answer(m_hWndButton, flags, objectId);
+    return answer ? answer : Default();
+}
+
+LRESULT Button::OnDestroy() {
+    m_accessible.Disconnect();
+    return Default();
+}
+
+velk::AccessiblePart Button::DescribePart(LONG) const {
+    velk::AccessiblePart part;
+    part.name = Caption();
+    part.defaultAction = "按下";
+    part.role = ROLE_SYSTEM_PUSHBUTTON;
+    if (!IsWindowEnabled(m_hWndButton))
+        part.state = STATE_SYSTEM_UNAVAILABLE;
+    else
+        part.state =
+            STATE_SYSTEM_FOCUSABLE | (GetFocus() == m_hWndButton ? STATE_SYSTEM_FOCUSED : 0);
+    GetClientRect(m_hWndButton, &part.bounds);
+    return part;
+}
+
+bool Button::DoDefaultAction(LONG) {
+    if (!IsWindowEnabled(m_hWndButton) || m_commandId == 0) return false;
+    // Pressed from the message loop, as a click is: the reader's call returns at once,
+    // and no box of the parent's runs inside it.
+    PostMessageA(m_hWndButton, WM_COMMAND, static_cast<WPARAM>(LOWORD(m_commandId)), 0);
+    return true;
+}
+
+std::string Button::Caption() const {
+    // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
+    char caption[128] = {};
+    GetWindowTextA(m_hWndButton, caption, sizeof caption);
+    caption[sizeof caption - 1] = '\0';
+    return caption;
+}
+
 void Button::Redraw() {
     if (m_hWndButton) InvalidateRect(m_hWndButton, nullptr, FALSE);
 }
@@ -137,12 +185,10 @@ void Button::Paint(HDC dc, const RECT& area) {
 
     SelectedObject selectedFont(dc, look.buttonFont.Get());
     SetBkMode(dc, TRANSPARENT);
-    // GetWindowTextA cuts a longer caption to 127 bytes and its terminator.
-    char caption[128] = {};
-    GetWindowTextA(m_hWndButton, caption, sizeof caption);
-    caption[sizeof caption - 1] = '\0';
+    const std::string caption = Caption();
     RECT text = area;
-    DrawTextA(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     if (velk::ShowsFocus(m_hWndButton)) {
         RECT focus = area;
         InflateRect(&focus, -kFocusInset, -kFocusInset);

@@ -3,6 +3,7 @@
 // focus. Its control id is its command, so that the dialog manager sends the same.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/WindowClass.h"
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-class Button : public velk::ObjectWindow {
+class Button : public velk::ObjectWindow, private velk::AccessibleParts {
 public:
     static constexpr int kWidth = 112;
     static constexpr int kHeight = 37;
@@ -40,7 +41,14 @@ private:
     LRESULT OnKillFocus() override;
     LRESULT OnUpdateUiState() override;
     void Send();
+    LRESULT OnCommand(int32_t id) override;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    LRESULT OnDestroy() override;
+    velk::AccessiblePart DescribePart(LONG child) const override;
+    bool DoDefaultAction(LONG child) override;
     void Redraw();
+    // The window's text, cut to 127 bytes.
+    std::string Caption() const;
 
     HWND m_hWndButton = nullptr;
     HWND m_hWndParent = nullptr;
@@ -48,4 +56,5 @@ private:
     bool m_pressed = false;  // held, and the pointer is over the button now
     bool m_tracking = false; // held: the button has the capture
     bool m_sending = false;  // the parent is handling the click
+    velk::Accessible m_accessible{*this};
 };

@@ -57,6 +57,7 @@ void GroupView::BuildGroups(ProblemList& items) {
     }
 
     m_selectedGroup = 0;
+    NotifyWinEvent(EVENT_OBJECT_REORDER, m_hWndView, OBJID_CLIENT, CHILDID_SELF);
     if (m_groups.empty()) {
         // Nothing to show, and nothing may keep pointing into an earlier list.
         m_pResultView->ClearItems();
@@ -82,12 +83,7 @@ std::string GroupView::RowText(size_t index) const {
 
 LRESULT GroupView::OnLButtonDown(POINT at) {
     SetFocus(m_hWndView);
-    for (size_t i = 0; i < m_groups.size(); ++i) {
-        if (PtInRect(&m_groups[i].bounds, at)) {
-            Choose(i);
-            break;
-        }
-    }
+    if (const LONG row = PartAt(at)) Choose(static_cast<size_t>(row - 1));
     return 0;
 }
 
@@ -95,6 +91,56 @@ void GroupView::Choose(size_t index) {
     m_selectedGroup = static_cast<int32_t>(index);
     SelectGroup(m_selectedGroup);
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    const LONG row = static_cast<LONG>(index) + 1;
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, m_hWndView, OBJID_CLIENT, row);
+    if (GetFocus() == m_hWndView) NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWndView, OBJID_CLIENT, row);
+}
+
+LRESULT GroupView::OnGetObject(WPARAM flags, LPARAM objectId) {
+    const LRESULT answer = m_accessible.Answer(m_hWndView, flags, objectId);
+    return answer ? answer : Default();
+}
+
+LRESULT GroupView::OnDestroy() {
+    m_accessible.Disconnect();
+    return Default();
+}
+
+velk::AccessiblePart GroupView::DescribePart(LONG child) const {
+    velk::AccessiblePart part;
+    const bool focused = GetFocus() == m_hWndView;
+    part.state = STATE_SYSTEM_FOCUSABLE;
+    if (child == CHILDID_SELF) {
+        part.role = ROLE_SYSTEM_LIST;
+        part.state |= focused ? STATE_SYSTEM_FOCUSED : 0;
+        GetClientRect(m_hWndView, &part.bounds);
+        return part;
+    }
+    const size_t index = static_cast<size_t>(child - 1);
+    const bool selected = static_cast<int32_t>(index) == m_selectedGroup;
+    part.name = RowText(index);
+    part.defaultAction = "选择";
+    part.role = ROLE_SYSTEM_LISTITEM;
+    part.state |= STATE_SYSTEM_SELECTABLE | (selected ? STATE_SYSTEM_SELECTED : 0) |
+                  (selected && focused ? STATE_SYSTEM_FOCUSED : 0);
+    part.bounds = m_groups[index].bounds;
+    return part;
+}
+
+bool GroupView::DoDefaultAction(LONG child) {
+    if (child == CHILDID_SELF) return false;
+    Choose(static_cast<size_t>(child - 1));
+    return true;
+}
+
+LONG GroupView::FocusedPart() const {
+    return m_groups.empty() ? CHILDID_SELF : m_selectedGroup + 1;
+}
+
+LONG GroupView::PartAt(POINT client) const {
+    for (size_t i = 0; i < m_groups.size(); ++i)
+        if (PtInRect(&m_groups[i].bounds, client)) return static_cast<LONG>(i) + 1;
+    return CHILDID_SELF;
 }
 
 LRESULT GroupView::OnGetDlgCode() {

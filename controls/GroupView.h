@@ -2,6 +2,7 @@
 // row counting every item. Choosing a row fills the result view with that group.
 #pragma once
 
+#include "controls/Accessible.h"
 #include "controls/WindowClass.h"
 #include "engine/Handles.h"
 #include "engine/ProblemItem.h"
@@ -20,7 +21,7 @@ struct ItemGroup {
     IconHandle icon; // 16 x 16
 };
 
-class GroupView : public velk::ObjectWindow {
+class GroupView : public velk::ObjectWindow, private velk::AccessibleParts {
 public:
     static constexpr int kRowHeight = 32;
     static constexpr int kIndent = 20; // job rows start here; the root's row at 0
@@ -50,6 +51,14 @@ private:
     LRESULT OnSetFocus() override;
     LRESULT OnKillFocus() override;
     LRESULT OnUpdateUiState() override;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    LRESULT OnDestroy() override;
+    // Read by screen readers: a list, each row an item of it.
+    LONG PartCount() const override { return static_cast<LONG>(m_groups.size()); }
+    velk::AccessiblePart DescribePart(LONG child) const override;
+    bool DoDefaultAction(LONG child) override;
+    LONG FocusedPart() const override;
+    LONG PartAt(POINT client) const override;
     // Chooses a row as a click on it does.
     void Choose(size_t index);
     void DrawRow(HDC dc, size_t index) const;
@@ -58,4 +67,5 @@ private:
     ResultView* m_pResultView = nullptr;
     std::vector<ItemGroup> m_groups;
     int32_t m_selectedGroup = 0;
+    velk::Accessible m_accessible{*this};
 };

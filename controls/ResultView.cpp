@@ -65,6 +65,7 @@ void ResultView::LayoutItems() {
         SetScrollInfo(m_hWndView, SB_VERT, &info, TRUE);
     }
     InvalidateRect(m_hWndView, nullptr, FALSE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, m_hWndView, OBJID_CLIENT, CHILDID_SELF);
 }
 
 std::string ResultView::TitleLine(const ProblemItem& item) {
@@ -88,8 +89,61 @@ std::string ResultView::FullText(const ProblemItem& item) {
 }
 
 LRESULT ResultView::OnDestroy() {
+    m_accessible.Disconnect();
     m_hImageList.Reset();
     return 0;
+}
+
+LRESULT ResultView::OnGetObject(WPARAM flags, LPARAM objectId) {
+    const LRESULT answer = m_accessible.Answer(m_hWndView, flags, objectId);
+    return answer ? answer : Default();
+}
+
+velk::AccessiblePart ResultView::DescribePart(LONG child) const {
+    velk::AccessiblePart part;
+    const bool focused = GetFocus() == m_hWndView;
+    part.state = STATE_SYSTEM_FOCUSABLE;
+    GetClientRect(m_hWndView, &part.bounds);
+    if (child == CHILDID_SELF) {
+        part.role = ROLE_SYSTEM_LIST;
+        part.state |= focused ? STATE_SYSTEM_FOCUSED : 0;
+        return part;
+    }
+    const RECT client = part.bounds;
+    const ViewEntry& entry = m_entries[static_cast<size_t>(child - 1)];
+    const ProblemItem& item = *entry.item;
+    part.name = TitleLine(item);
+    part.description = ItemLine(item) + "\n" + ValueLine(item);
+    part.role = ROLE_SYSTEM_CHECKBUTTON;
+    part.bounds = entry.rect;
+    OffsetRect(&part.bounds, 0, -m_scrollPos);
+    RECT shown = {};
+    if (!IntersectRect(&shown, &part.bounds, &client)) part.state |= STATE_SYSTEM_OFFSCREEN;
+    if (item.selected) part.state |= STATE_SYSTEM_CHECKED;
+    if (focused && static_cast<size_t>(child - 1) == m_focusedCard)
+        part.state |= STATE_SYSTEM_FOCUSED;
+    // A foreign record's box is drawn but does nothing.
+    if (item.foreign)
+        part.state |= STATE_SYSTEM_UNAVAILABLE;
+    else
+        part.defaultAction = item.selected ? "取消选中" : "选中";
+    return part;
+}
+
+bool ResultView::DoDefaultAction(LONG child) {
+    if (child == CHILDID_SELF || m_entries[static_cast<size_t>(child - 1)].item->foreign)
+        return false;
+    Toggle(static_cast<size_t>(child - 1));
+    return true;
+}
+
+LONG ResultView::FocusedPart() const {
+    return m_entries.empty() ? CHILDID_SELF : static_cast<LONG>(m_focusedCard) + 1;
+}
+
+LONG ResultView::PartAt(POINT client) const {
+    const size_t index = FirstCardBelow(client.y + m_scrollPos);
+    return index < m_entries.size() ? static_cast<LONG>(index) + 1 : CHILDID_SELF;
 }
 
 LRESULT ResultView::OnCreate() {
@@ -279,6 +333,8 @@ void ResultView::Toggle(size_t index) {
     if (index >= m_entries.size() || m_entries[index].item->foreign) return;
     m_entries[index].item->selected = !m_entries[index].item->selected;
     InvalidateCard(index);
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWndView, OBJID_CLIENT,
+                   static_cast<LONG>(index) + 1);
 }
 
 void ResultView::FocusCard(size_t index) {
@@ -299,6 +355,8 @@ void ResultView::MoveFocus(size_t index, bool scroll) {
         InvalidateCard(was);
         InvalidateCard(m_focusedCard);
     }
+    if (GetFocus() == m_hWndView)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWndView, OBJID_CLIENT, FocusedPart());
 }
 
 void ResultView::InvalidateCard(size_t index) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "controls/CardTip.h"
+#include "controls/Accessible.h"
 #include "controls/WindowClass.h"
 #include "engine/Handles.h"
 #include "engine/ProblemItem.h"
@@ -17,7 +18,7 @@ struct ViewEntry {
     RECT rect; // content coordinates: y grows from the first card's top
 };
 
-class ResultView : public velk::ObjectWindow {
+class ResultView : public velk::ObjectWindow, private velk::AccessibleParts {
 public:
     static constexpr int kCardHeight = 60;
     static constexpr int kLineStep = 60;  // one card
@@ -78,6 +79,13 @@ private:
     void InvalidateCard(size_t index);
     // Clamped to the scroll bar's range; repaints the window.
     void ScrollTo(int64_t position);
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    // Read by screen readers: a list, each card a check button of it.
+    LONG PartCount() const override { return static_cast<LONG>(m_entries.size()); }
+    velk::AccessiblePart DescribePart(LONG child) const override;
+    bool DoDefaultAction(LONG child) override;
+    LONG FocusedPart() const override;
+    LONG PartAt(POINT client) const override;
     int ClientHeight() const;
     // Index of the first card whose bottom lies below content y; cards are in order.
     size_t FirstCardBelow(int32_t contentY) const;
@@ -90,4 +98,5 @@ private:
     int m_textRight = 0; // right edge of a card's three text lines, from the created width
     size_t m_focusedCard = 0;
     CardTip m_tip;
+    velk::Accessible m_accessible{*this};
 };

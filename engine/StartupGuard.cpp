@@ -34,14 +34,19 @@ void LimitDllSearchToSystemFolder() {
     // Loaded now from the system folder: a later load by name, from a component that
     // resolves its imports without the default directories or from a Windows 7 without
     // the loader update, finds them loaded and looks nowhere.
+    for (const wchar_t* name : kLoadedByName)
+        LoadSystemDll(name);
+}
+
+HMODULE LoadSystemDll(const wchar_t* name) {
+    const HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Without the loader update the flag is refused as a whole.
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    for (const wchar_t* name : kLoadedByName) {
-        const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    }
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 bool RequireCodePage936(bool console) {

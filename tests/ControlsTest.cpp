@@ -2,6 +2,7 @@
 #include "controls/ProgressPage.h"
 #include "controls/ResultPage.h"
 #include "engine/JobEnumerator.h"
+#include "support/AccessibleReader.h"
 #include "support/GuiTest.h"
 #include "support/HostWindow.h"
 #include "support/SandboxTest.h"
@@ -26,6 +27,7 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
     auto enable = [&] { button->Enable("继续 >", 1001); };
     auto space = [&](LPARAM flags) { SendMessageA(button->Handle(), WM_KEYDOWN, VK_SPACE, flags); };
     auto steal = [&] { SetCapture(GetParent(button->Handle())), ReleaseCapture(); };
+    auto read = [&] { AccessibleReader(button->Handle()).Act(CHILDID_SELF), PumpMessages(); };
     // What the parent does on a click, what the user does, the commands sent.
     const std::tuple<const char*, std::function<void(WPARAM)>, std::function<void()>,
                      std::vector<WPARAM>>
@@ -36,7 +38,9 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
             {"disabled in the press", nullptr, [&] { press(), disable(0), enable(), up(); }, {}},
             {"disabled on its click", disable, [&] { ClickAt(in()), ClickAt(in()); }, {1001}},
             {"capture taken", nullptr, [&] { press(), steal(), up(); }, {}},
-            {"space held", nullptr, [&] { space(0), space(1 << 30), space(1 << 30); }, {1001}}};
+            {"space held", nullptr, [&] { space(0), space(1 << 30), space(1 << 30); }, {1001}},
+            {"a reader's press", nullptr, read, {1001}},
+            {"a reader's press, disabled", nullptr, [&] { disable(0), read(); }, {}}};
     for (const auto& [name, onCommand, gesture, sent] : cases) {
         SCOPED_TRACE(name);
         Button thisButton; // first: the host's window takes the button's with it
@@ -49,6 +53,22 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
         EXPECT_EQ(host.commands, sent);
         EXPECT_EQ(GetCapture(), nullptr);
     }
+}
+
+// A screen reader in this process reads it, and still holds its object once it is gone.
+TEST_F(ButtonTest, AReaderReadsItAndFailsCleanlyOnceItIsGone) {
+    Button button;
+    auto host = std::make_unique<HostWindow>(320, 100);
+    button.Create(host->Handle(), 20, 30);
+    button.Disable("继续 >");
+    AccessibleReader reader(button.Handle());
+    ASSERT_TRUE(reader.acc);
+    EXPECT_EQ(reader.Name(CHILDID_SELF), L"继续 >");
+    EXPECT_EQ(reader.Role(CHILDID_SELF), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(reader.State(CHILDID_SELF), STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(reader.State(1), E_INVALIDARG) << "a button has no parts";
+    host.reset();
+    EXPECT_EQ(reader.Role(CHILDID_SELF), RPC_E_DISCONNECTED);
 }
 
 using Items = std::vector<size_t>; // indexes into the list

@@ -2,8 +2,10 @@
 // its own over the prefix's registry, driven from outside as a user drives it: SendInput
 // clicks or keys, its message boxes read and answered. State is read from the registry, the
 // backup folder and the window tree; the screen is only photographed for people.
+#include "engine/GbkText.h"
 #include "engine/Handles.h"
 #include "engine/JobEnumerator.h"
+#include "support/AccessibleReader.h"
 #include "support/GuiTest.h"
 #include "support/RegistrySandbox.h"
 #include "support/Screenshot.h"
@@ -310,14 +312,50 @@ protected:
             60000));
         ASSERT_NO_FATAL_FAILURE(WaitFor(kResults, "修复"));
         if (shots) Shot("03-results");
+        // The mouse run leaves kKept to a screen reader, the keyboard run to its keys.
+        if (!keys) {
+            ASSERT_NO_FATAL_FAILURE(ReadAndUntickKept(items));
+        }
         std::map<int, int> cards;
         for (const ProblemItem& item : items) {
             const int card = cards[item.jobId]++;
-            if (!Planted(item.itemName) || item.itemName == kKept) {
+            if (!Planted(item.itemName) || (keys && item.itemName == kKept)) {
                 ASSERT_NO_FATAL_FAILURE(Untick(item.jobId, card));
             }
         }
         Shot(kKeysShot);
+    }
+
+    // A screen reader reads the page as shown, all items listed, and unticks kKept.
+    void ReadAndUntickKept(const ProblemList& items) {
+        EXPECT_EQ(AccessibleReader(PageShown()).Name(CHILDID_SELF), L"扫描结果");
+        AccessibleReader groups(Control("group_view_class")), cards(Control(kResults));
+        ASSERT_TRUE(groups.acc && cards.acc);
+        JobEnumerator jobs;
+        std::map<LONG, int> counts = {{1, static_cast<int>(items.size())}};
+        for (const ProblemItem& item : items)
+            ++counts[item.jobId + 1];
+        ASSERT_EQ(groups.Children(), jobs.size());
+        for (LONG row = 1; row <= static_cast<LONG>(jobs.size()); ++row) {
+            const std::string name = row == 1 ? "所有项目" : jobs.FindJob(row - 1)->name;
+            EXPECT_EQ(groups.Name(row),
+                      WideFromGbk(name + " (" + std::to_string(counts[row]) + ")"));
+            EXPECT_EQ(groups.Role(row), ROLE_SYSTEM_LISTITEM);
+            EXPECT_EQ(groups.State(row) & STATE_SYSTEM_SELECTED,
+                      row == 1 ? STATE_SYSTEM_SELECTED : 0);
+        }
+        const LONG count = static_cast<LONG>(items.size());
+        ASSERT_EQ(cards.Children(), items.size());
+        EXPECT_EQ(cards.State(count + 1), E_INVALIDARG);
+        for (LONG card = 1; card <= count; ++card) {
+            const ProblemItem& item = items[static_cast<size_t>(card - 1)];
+            EXPECT_EQ(cards.Name(card), WideFromGbk(item.description));
+            EXPECT_EQ(cards.Role(card), ROLE_SYSTEM_CHECKBUTTON);
+            EXPECT_EQ(cards.State(card) & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+            if (item.itemName != kKept) continue;
+            EXPECT_EQ(cards.Act(card), S_OK);
+            EXPECT_EQ(cards.State(card) & STATE_SYSTEM_CHECKED, 0);
+        }
     }
 
     // Unticks card `card` of the group of job `job`; the view shows seven cards.

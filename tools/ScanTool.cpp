@@ -4,6 +4,7 @@
 // does, the items whose name begins with a MARK; the backup NAME goes to the backups
 // folder beside ScanTool.exe. Exit code 0 when the backup was made and all went.
 #include "backup/BackupManager.h"
+#include "engine/GbkText.h"
 #include "engine/Instance.h"
 #include "engine/JobEnumerator.h"
 #include "engine/RegistryRepairer.h"
@@ -18,10 +19,9 @@
 namespace {
 
 std::string Utf8(const std::string& gbk) {
-    if (gbk.empty()) return gbk;
-    int wide = MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(936, 0, gbk.data(), static_cast<int>(gbk.size()), &w[0], wide);
+    const std::wstring w = WideFromGbk(gbk);
+    const int wide = static_cast<int>(w.size());
+    if (wide == 0) return {};
     int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, &out[0], bytes, nullptr, nullptr);

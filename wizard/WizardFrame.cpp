@@ -183,6 +183,8 @@ void WizardFrame::ShowStep(Step step) {
         page = &m_BackupFilePage;
         break;
     }
+    // A screen reader names the page by its window's text: the title in the header.
+    SetWindowTextA(page->m_hWndPage, m_strTitle.c_str());
     ShowWindow(page->m_hWndPage, SW_SHOW);
     // Once keys are in use, the new page's first control has the focus, now or when the
     // window is active again.
