@@ -121,16 +121,6 @@ LRESULT Button::OnCommand(int32_t id) {
     return 0;
 }
 
-LRESULT Button::OnGetObject(WPARAM flags, LPARAM objectId) {
-    const LRESULT answer = m_accessible.Answer(m_hWndButton, flags, objectId);
-    return answer ? answer : Default();
-}
-
-LRESULT Button::OnDestroy() {
-    m_accessible.Disconnect();
-    return Default();
-}
-
 velk::AccessiblePart Button::DescribePart(LONG) const {
     velk::AccessiblePart part;
     part.name = Caption();

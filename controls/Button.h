@@ -42,8 +42,7 @@ private:
     LRESULT OnUpdateUiState() override;
     void Send();
     LRESULT OnCommand(int32_t id) override;
-    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
-    LRESULT OnDestroy() override;
+    velk::Accessible* Accessibility() override { return &m_accessible; }
     velk::AccessiblePart DescribePart(LONG child) const override;
     bool DoDefaultAction(LONG child) override;
     void Redraw();

@@ -96,16 +96,6 @@ void GroupView::Choose(size_t index) {
     if (GetFocus() == m_hWndView) NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWndView, OBJID_CLIENT, row);
 }
 
-LRESULT GroupView::OnGetObject(WPARAM flags, LPARAM objectId) {
-    const LRESULT answer = m_accessible.Answer(m_hWndView, flags, objectId);
-    return answer ? answer : Default();
-}
-
-LRESULT GroupView::OnDestroy() {
-    m_accessible.Disconnect();
-    return Default();
-}
-
 velk::AccessiblePart GroupView::DescribePart(LONG child) const {
     velk::AccessiblePart part;
     const bool focused = GetFocus() == m_hWndView;

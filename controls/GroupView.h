@@ -51,8 +51,7 @@ private:
     LRESULT OnSetFocus() override;
     LRESULT OnKillFocus() override;
     LRESULT OnUpdateUiState() override;
-    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
-    LRESULT OnDestroy() override;
+    velk::Accessible* Accessibility() override { return &m_accessible; }
     // Read by screen readers: a list, each row an item of it.
     LONG PartCount() const override { return static_cast<LONG>(m_groups.size()); }
     velk::AccessiblePart DescribePart(LONG child) const override;

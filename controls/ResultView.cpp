@@ -89,14 +89,8 @@ std::string ResultView::FullText(const ProblemItem& item) {
 }
 
 LRESULT ResultView::OnDestroy() {
-    m_accessible.Disconnect();
     m_hImageList.Reset();
     return 0;
-}
-
-LRESULT ResultView::OnGetObject(WPARAM flags, LPARAM objectId) {
-    const LRESULT answer = m_accessible.Answer(m_hWndView, flags, objectId);
-    return answer ? answer : Default();
 }
 
 velk::AccessiblePart ResultView::DescribePart(LONG child) const {

@@ -79,7 +79,7 @@ private:
     void InvalidateCard(size_t index);
     // Clamped to the scroll bar's range; repaints the window.
     void ScrollTo(int64_t position);
-    LRESULT OnGetObject(WPARAM flags, LPARAM objectId) override;
+    velk::Accessible* Accessibility() override { return &m_accessible; }
     // Read by screen readers: a list, each card a check button of it.
     LONG PartCount() const override { return static_cast<LONG>(m_entries.size()); }
     velk::AccessiblePart DescribePart(LONG child) const override;

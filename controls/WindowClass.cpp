@@ -1,5 +1,6 @@
 #include "controls/WindowClass.h"
 
+#include "controls/Accessible.h"
 #include "controls/DoubleBufferedPaint.h"
 #include "engine/FatalAssert.h"
 #include "engine/Instance.h"
@@ -58,6 +59,7 @@ LRESULT ObjectWindow::Dispatch(const Message& message) {
     case WM_CREATE:
         return OnCreate();
     case WM_DESTROY:
+        if (Accessible* accessible = Accessibility()) accessible->Disconnect();
         return OnDestroy();
     case WM_PAINT: {
         DoubleBufferedPaint paint(message.hwnd);
@@ -97,7 +99,10 @@ LRESULT ObjectWindow::Dispatch(const Message& message) {
     case WM_NOTIFY:
         return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_GETOBJECT:
-        return OnGetObject(wParam, lParam);
+        if (Accessible* accessible = Accessibility())
+            if (const LRESULT answer = accessible->Answer(message.hwnd, wParam, lParam))
+                return answer;
+        return Default();
     case WM_UPDATEUISTATE:
         return OnUpdateUiState();
     case WM_ACTIVATE:

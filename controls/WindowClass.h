@@ -9,6 +9,8 @@
 
 namespace velk {
 
+class Accessible;
+
 // Room for the object pointer: 8 bytes on x64.
 constexpr int kObjectExtraBytes = sizeof(void*);
 
@@ -75,8 +77,9 @@ protected:
     virtual LRESULT OnMouseWheel(int /*delta*/, POINT /*screen*/) { return Default(); }
     virtual LRESULT OnCaptureChanged() { return Default(); }
     virtual LRESULT OnNotify(const NMHDR& /*header*/) { return Default(); }
-    // WM_GETOBJECT, for screen readers.
-    virtual LRESULT OnGetObject(WPARAM /*flags*/, LPARAM /*objectId*/) { return Default(); }
+    // What a screen reader is given of a control that has it: it answers WM_GETOBJECT,
+    // and is cut off from the control when the window goes.
+    virtual Accessible* Accessibility() { return nullptr; }
     virtual LRESULT OnUpdateUiState() { return Default(); }
     // The top window of the dialog manager: who remembers the focus, which command Enter gives.
     virtual LRESULT OnActivate(bool /*active*/) { return Default(); }
