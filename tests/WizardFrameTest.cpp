@@ -33,8 +33,8 @@ int CountGdiObjects() {
 }
 
 // Every message box's caption is kept, and the box answered: a question with
-// g_answer. When the please-wait dialog shows, g_clickDuringWork is clicked, through
-// the input queue and without pumping: the click waits until the work is done.
+// g_answer. When the please-wait dialog shows, g_clickDuringWork is clicked and Esc
+// pressed, through the input queue and without pumping: they wait until the work is done.
 int g_answer = IDNO;
 std::string g_captions;
 HWND g_clickDuringWork = nullptr;
@@ -51,9 +51,12 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
         PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDYES) ? WPARAM(g_answer) : IDOK, 0);
     } else if (g_clickDuringWork && GetWindowRect(g_clickDuringWork, &r)) {
         SetCursorPos(r.left + 20, r.top + 10);
-        INPUT click[2] = {{INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
+        INPUT input[4] = {{INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTDOWN, 0, 0}}},
                           {INPUT_MOUSE, {{0, 0, 0, MOUSEEVENTF_LEFTUP, 0, 0}}}};
-        SendInput(2, click, sizeof click[0]);
+        for (INPUT* key : {&input[2], &input[3]})
+            key->type = INPUT_KEYBOARD, key->ki.wVk = VK_ESCAPE;
+        input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, input, sizeof input[0]);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -67,9 +70,14 @@ protected:
         frame->Create();
         static const bool hooked = SetWindowsHookExA(WH_CBT, AnswerBoxes, 0, GetCurrentThreadId());
         ASSERT_TRUE(hooked); // once: every test runs on this thread
-        // What Run does before its loop; the tests pump the messages themselves.
+        // What Run does before its loop; the tests pump the messages into its loop's body.
         frame->ShowWelcomePage();
         ShowWindow(frame->m_hWndWizard, SW_SHOW);
+        g_deliver = [this](MSG& msg) { frame->Deliver(msg); };
+    }
+    void TearDown() override {
+        g_deliver = nullptr;
+        GuiTest::TearDown();
     }
     // Startup values whose programs are gone keep the startup check busy a while.
     void PlantStartupValues() {
@@ -178,8 +186,8 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
 }
 
 // Records the chosen file no longer holds are never written: a backup emptied before
-// its records were read, and one replaced by another since. A click on Cancel given
-// while the work ran is dropped, not taken as a wish to quit.
+// its records were read, and one replaced by another since. A click on Cancel and Esc
+// given while the work ran are dropped, not taken as a wish to quit.
 TEST_F(WizardFrameTest, ARestoreOfRecordsTheFileNoLongerHoldsFails) {
     const KernelHandle lock(CreateMutexA(nullptr, FALSE, "tidewell-tests-backup-folder"));
     ASSERT_EQ(WaitForSingleObject(lock.Get(), 100000) & ~WAIT_ABANDONED, WAIT_OBJECT_0);

@@ -113,24 +113,27 @@ int WizardFrame::Run() {
     ShowWindow(m_hWndWizard, SW_SHOW);
     MSG msg;
     int result;
-    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-        if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
-            ShowKeyboardCues();
-            // The first key goes to the control that has the focus now.
-            if (msg.hwnd == m_hWndWizard && GetFocus()) msg.hwnd = GetFocus();
-        }
-        // The wheel scrolls what is under the pointer, not what has the focus.
-        if (msg.message == WM_MOUSEWHEEL) {
-            const POINT at = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-            const HWND under = WindowFromPoint(at);
-            if (IsChild(m_hWndWizard, under)) msg.hwnd = under;
-        }
-        if (!IsDialogMessageA(m_hWndWizard, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0)
+        Deliver(msg);
     return result;
+}
+
+void WizardFrame::Deliver(MSG& msg) {
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
+        ShowKeyboardCues();
+        // The first key goes to the control that has the focus now.
+        if (msg.hwnd == m_hWndWizard && GetFocus()) msg.hwnd = GetFocus();
+    }
+    // The wheel scrolls what is under the pointer, not what has the focus.
+    if (msg.message == WM_MOUSEWHEEL) {
+        const POINT at = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+        const HWND under = WindowFromPoint(at);
+        if (IsChild(m_hWndWizard, under)) msg.hwnd = under;
+    }
+    if (!IsDialogMessageA(m_hWndWizard, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
 void WizardFrame::SetTitle(const std::string& title) {

@@ -53,6 +53,8 @@ public:
     // The welcome page and the window, then the message loop until WM_QUIT. The keyboard
     // works the wizard as a dialog: Tab, Enter for Continue, Esc for Cancel.
     int Run();
+    // One message of the loop: the dialog manager's keys first, then the window's own.
+    void Deliver(MSG& msg);
 
     // The steps of the wizard, each with its title, buttons and page.
     enum class Step { Welcome, Scan, Results, Backups, Records };

@@ -6,12 +6,15 @@
 
 #include <functional>
 
+// Where the pumps hand each message: a test of the main window hands them to its loop.
+inline std::function<void(MSG&)> g_deliver;
+
 inline void PumpMessages(DWORD milliseconds = 40) {
     const DWORD start = GetTickCount();
     MSG msg;
     do {
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+            g_deliver ? g_deliver(msg) : void(DispatchMessageA(&msg));
     } while (GetTickCount() - start < milliseconds &&
              MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT) != WAIT_FAILED);
 }
