@@ -107,9 +107,11 @@ public:
     }
     bool Value(const wchar_t* name, DWORD length, DWORD type, const BYTE* data,
                DWORD size) override {
+        // A text of an odd size would come back a byte shorter.
         return HasExactGbkForm(name, length) &&
                (!IsStoredText(type) ||
-                HasExactGbkForm(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t)));
+                (size % sizeof(wchar_t) == 0 &&
+                 HasExactGbkForm(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t))));
     }
 };
 

@@ -199,6 +199,8 @@ public:
         LONG id = 0;
         const HRESULT valid = Check(child, &id);
         if (FAILED(valid)) return valid;
+        // While a box of the program's asks its question, nothing behind it changes.
+        if (!IsWindowEnabled(GetAncestor(m_hwnd, GA_ROOT))) return DISP_E_MEMBERNOTFOUND;
         return m_parts->DoDefaultAction(id) ? S_OK : DISP_E_MEMBERNOTFOUND;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }

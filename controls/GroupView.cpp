@@ -141,10 +141,13 @@ LRESULT GroupView::OnKeyDown(UINT key, LPARAM) {
     if (m_groups.empty()) return 0;
     const size_t last = m_groups.size() - 1;
     const size_t at = static_cast<size_t>(m_selectedGroup);
-    if (key == VK_UP && at > 0) Choose(at - 1);
-    if (key == VK_DOWN && at < last) Choose(at + 1);
-    if (key == VK_HOME) Choose(0);
-    if (key == VK_END) Choose(last);
+    size_t to = at;
+    if (key == VK_UP && at > 0) to = at - 1;
+    if (key == VK_DOWN && at < last) to = at + 1;
+    if (key == VK_HOME) to = 0;
+    if (key == VK_END) to = last;
+    // A held key at either end refills nothing.
+    if (to != at) Choose(to);
     return 0;
 }
 

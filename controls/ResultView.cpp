@@ -6,6 +6,7 @@
 #include "engine/Instance.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 
 namespace {
@@ -252,8 +253,13 @@ void ResultView::ScrollTo(int64_t position) {
     SetScrollInfo(m_hWndView, SB_VERT, &update, TRUE);
     update.nPos = 0;
     GetScrollInfo(m_hWndView, SB_VERT, &update); // clamped to the range
+    const int32_t moved = m_scrollPos - update.nPos;
     m_scrollPos = update.nPos;
-    InvalidateRect(m_hWndView, nullptr, FALSE);
+    // What stays in the window moves with it; only what comes into it is drawn.
+    if (std::abs(moved) < ClientHeight())
+        ScrollWindowEx(m_hWndView, 0, moved, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+    else
+        InvalidateRect(m_hWndView, nullptr, FALSE);
     m_tip.Forget();
 }
 
@@ -341,14 +347,12 @@ void ResultView::MoveFocus(size_t index, bool scroll) {
     m_focusedCard = std::min(index, m_entries.size() - 1);
     const RECT& card = m_entries[m_focusedCard].rect;
     const int height = ClientHeight();
-    if (scroll && card.top < m_scrollPos) {
+    if (scroll && card.top < m_scrollPos)
         ScrollTo(card.top);
-    } else if (scroll && card.bottom > m_scrollPos + height) {
+    else if (scroll && card.bottom > m_scrollPos + height)
         ScrollTo(card.bottom - height);
-    } else {
-        InvalidateCard(was);
-        InvalidateCard(m_focusedCard);
-    }
+    InvalidateCard(was);
+    InvalidateCard(m_focusedCard);
     if (GetFocus() == m_hWndView)
         NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWndView, OBJID_CLIENT, FocusedPart());
 }

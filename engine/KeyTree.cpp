@@ -14,7 +14,9 @@ bool WalkKey(HKEY parent, const std::wstring& name, REGSAM access, KeyTreeVisito
     {
         RegKey key;
         DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
-        if (!key.Open(parent, name.c_str(), access) ||
+        // A link is opened as itself, never as the key it leads to.
+        if (RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, access | kPathView,
+                          key.Put()) != ERROR_SUCCESS ||
             RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
                              &values, &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS ||
             !visitor.EnterKey(key.Get(), name, values, subkeys))
@@ -24,8 +26,10 @@ bool WalkKey(HKEY parent, const std::wstring& name, REGSAM access, KeyTreeVisito
         for (DWORD i = 0; i < values; ++i) {
             DWORD length = static_cast<DWORD>(text.size()), type = REG_NONE,
                   size = static_cast<DWORD>(data.size());
+            // A link's target lies outside the tree: a tree holding one is not walked.
             if (RegEnumValueW(key.Get(), i, text.data(), &length, nullptr, &type, data.data(),
                               &size) != ERROR_SUCCESS ||
+                type == REG_LINK ||
                 !visitor.Value(text.data(), length, type, data.data(), size))
                 return false;
         }

@@ -40,7 +40,9 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
             {"capture taken", nullptr, [&] { press(), steal(), up(); }, {}},
             {"space held", nullptr, [&] { space(0), space(1 << 30), space(1 << 30); }, {1001}},
             {"a reader's press", nullptr, read, {1001}},
-            {"a reader's press, disabled", nullptr, [&] { disable(0), read(); }, {}}};
+            {"a reader's press, disabled", nullptr, [&] { disable(0), read(); }, {}},
+            {"a reader's press, a box up", nullptr,
+             [&] { EnableWindow(GetAncestor(button->Handle(), GA_ROOT), FALSE), read(); }, {}}};
     for (const auto& [name, onCommand, gesture, sent] : cases) {
         SCOPED_TRACE(name);
         Button thisButton; // first: the host's window takes the button's with it
@@ -159,6 +161,15 @@ TEST_F(ResultPageTest, GroupsCountAndChooseAndTheViewScrollsAndClicksFollow) {
     GetClientRect(View(), &client), GetUpdateRect(View(), &repaint, FALSE);
     const RECT twoCards = {0, 216, client.right, 336};
     EXPECT_TRUE(EqualRect(&repaint, &twoCards));
+    // Up to 4993, cut at the top: the view moves 24 pixels, the two cards are drawn again.
+    for (int i = 0; i < 4; ++i)
+        UpdateWindow(View()), SendMessageA(View(), WM_KEYDOWN, VK_UP, 0);
+    GetUpdateRect(View(), &repaint, FALSE);
+    EXPECT_EQ(page.m_ResultView.ScrollPos(), 299580);
+    const RECT scrolled = {0, 0, client.right, 120};
+    EXPECT_TRUE(EqualRect(&repaint, &scrolled));
+    for (const UINT back : {VK_END, VK_UP, VK_UP}) // to 4997 again, the view at the bottom
+        SendMessageA(View(), WM_KEYDOWN, back, 0);
     // Space ticks once per press: not for its repeats, nor for the character it makes.
     for (const LPARAM flags : {0, 1 << 30})
         SendMessageA(View(), WM_KEYDOWN, VK_SPACE, flags);
@@ -168,6 +179,9 @@ TEST_F(ResultPageTest, GroupsCountAndChooseAndTheViewScrollsAndClicksFollow) {
     ClickView(17, 77);   // card 1's box unscrolled, card 4994's text now
     ClickView(200, 112); // beside card 4995's box
     EXPECT_EQ(Unticked(), (Items{4994, 4997, 4999}));
+    EnableWindow(host->Handle(), FALSE); // a box of the program's asks its question
+    EXPECT_EQ(AccessibleReader(View()).Act(1), DISP_E_MEMBERNOTFOUND) << "a reader ticked";
+    EnableWindow(host->Handle(), TRUE);
     SCROLLBARINFO bar = {sizeof bar, {}, 0, 0, 0, 0, {}};
     ASSERT_TRUE(GetScrollBarInfo(View(), OBJID_VSCROLL, &bar));
     const LONG x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;

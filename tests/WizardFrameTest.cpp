@@ -131,6 +131,16 @@ TEST_F(WizardFrameTest, TheButtonsLeadFromPageToPage) {
     EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
+// A held Enter starts the scan once; its repeats do not press the Stop it lands on.
+TEST_F(WizardFrameTest, AHeldEnterActsOnce) {
+    PlantStartupValues();
+    for (const LPARAM repeat : {0, 1 << 30, 1 << 30})
+        PostMessageA(frame->m_hWndWizard, WM_KEYDOWN, VK_RETURN, repeat | 1);
+    PumpMessages(300);
+    EXPECT_TRUE(IsWindowVisible(frame->m_ProgressPage.m_hWndPage));
+    EXPECT_FALSE(frame->m_ProgressPage.m_Status.stopRequested);
+}
+
 TEST_F(WizardFrameTest, ClosingTheWindowDuringAScanEndsTheWorkerBeforeTheFrameGoes) {
     PlantStartupValues();
     Click(frame->m_NextButton);

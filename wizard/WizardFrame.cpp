@@ -119,8 +119,15 @@ int WizardFrame::Run() {
 }
 
 void WizardFrame::Deliver(MSG& msg) {
-    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
+    const bool keyDown = msg.message == WM_KEYDOWN;
+    // A held Enter or Esc acts once: its repeats would answer the next page or box too.
+    if (keyDown && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && (msg.lParam & (1 << 30)))
+        return;
+    if ((keyDown || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
+        const bool focusOnFrame = GetFocus() == m_hWndWizard;
         ShowKeyboardCues();
+        // The first Tab shows the focus where it now is: on the page's first control.
+        if (keyDown && msg.wParam == VK_TAB && focusOnFrame && GetFocus() != m_hWndWizard) return;
         // The first key goes to the control that has the focus now.
         if (msg.hwnd == m_hWndWizard && GetFocus()) msg.hwnd = GetFocus();
     }

@@ -7,7 +7,8 @@ namespace velk {
 void WizardPage::Create(HWND parent) {
     CreateObjectWindow("wizard_page_class", nullptr, WS_CHILD, 0, kTop, kWidth, kHeight, parent);
     // Tab goes into the page's controls.
-    SetWindowLongPtrA(m_hWndPage, GWL_EXSTYLE, WS_EX_CONTROLPARENT);
+    SetWindowLongPtrA(m_hWndPage, GWL_EXSTYLE,
+                      GetWindowLongPtrA(m_hWndPage, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
 }
 
 LRESULT WizardPage::OnCtlColorStatic(HDC dc, HWND) {
