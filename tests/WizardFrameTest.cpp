@@ -131,6 +131,33 @@ TEST_F(WizardFrameTest, TheButtonsLeadFromPageToPage) {
     EXPECT_TRUE(KeyExists(kRootLocalMachine, app));
 }
 
+// Tab goes through the page's controls in reading order, then Back (skipped while
+// disabled), Next and Cancel, and round again; Shift+Tab goes the other way.
+TEST_F(WizardFrameTest, TabAndShiftTabGoInReadingOrder) {
+    WizardFrame& f = *frame;
+    SetForegroundWindow(f.m_hWndWizard);
+    const HWND back = f.m_BackButton.Handle(), next = f.m_NextButton.Handle(),
+               cancel = f.m_CancelButton.Handle();
+    auto walk = [](const std::vector<HWND>& order) {
+        const size_t n = order.size();
+        EXPECT_EQ(GetFocus(), order[0]);
+        for (size_t i = 1; i <= n; ++i) {
+            SendKey(VK_TAB);
+            EXPECT_EQ(GetFocus(), order[i % n]) << "Tab " << i;
+        }
+        for (size_t i = 1; i <= n; ++i) {
+            SendKey(VK_TAB, VK_SHIFT);
+            EXPECT_EQ(GetFocus(), order[n - i]) << "Shift+Tab " << i;
+        }
+    };
+    SendKey(VK_TAB); // the first key shows the focus on the first control
+    walk({f.m_WelcomePage.m_hWndScan, next, cancel});
+    ShowWindow(f.m_WelcomePage.m_hWndPage, SW_HIDE);
+    f.ShowScanResults();
+    walk({f.m_ResultPage.m_GroupView.Handle(), f.m_ResultPage.m_ResultView.Handle(), back, next,
+          cancel});
+}
+
 // A held Enter starts the scan once; its repeats do not press the Stop it lands on.
 TEST_F(WizardFrameTest, AHeldEnterActsOnce) {
     PlantStartupValues();

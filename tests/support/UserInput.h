@@ -54,11 +54,16 @@ inline void ClickAt(POINT screen) {
 }
 
 // A key pressed and let go, as a keyboard gives it.
-inline void SendKey(WORD key) {
-    INPUT keys[2] = {};
-    for (INPUT& input : keys)
-        input.type = INPUT_KEYBOARD, input.ki.wVk = key;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof keys[0]);
+// A key pressed and let go, with a modifier (VK_SHIFT) held around it when given.
+inline void SendKey(WORD key, WORD modifier = 0) {
+    INPUT keys[4] = {};
+    const WORD order[4] = {modifier, key, key, modifier};
+    UINT count = 0;
+    for (int i = 0; i < 4; ++i)
+        if (order[i]) {
+            keys[count].type = INPUT_KEYBOARD, keys[count].ki.wVk = order[i];
+            keys[count++].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        }
+    SendInput(count, keys, sizeof keys[0]);
     PumpMessages();
 }
