@@ -29,8 +29,7 @@ bool WalkKey(HKEY parent, const std::wstring& name, REGSAM access, KeyTreeVisito
             // A link's target lies outside the tree: a tree holding one is not walked.
             if (RegEnumValueW(key.Get(), i, text.data(), &length, nullptr, &type, data.data(),
                               &size) != ERROR_SUCCESS ||
-                type == REG_LINK ||
-                !visitor.Value(text.data(), length, type, data.data(), size))
+                type == REG_LINK || !visitor.Value(text.data(), length, type, data.data(), size))
                 return false;
         }
         // All named before any is visited: a visit may delete its key.

@@ -8,6 +8,7 @@
 #include "support/SandboxTest.h"
 #include "support/UserInput.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <thread>
@@ -28,6 +29,7 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
     auto space = [&](LPARAM flags) { SendMessageA(button->Handle(), WM_KEYDOWN, VK_SPACE, flags); };
     auto steal = [&] { SetCapture(GetParent(button->Handle())), ReleaseCapture(); };
     auto read = [&] { AccessibleReader(button->Handle()).Act(CHILDID_SELF), PumpMessages(); };
+    auto boxUp = [&] { EnableWindow(GetAncestor(button->Handle(), GA_ROOT), FALSE); };
     // What the parent does on a click, what the user does, the commands sent.
     const std::tuple<const char*, std::function<void(WPARAM)>, std::function<void()>,
                      std::vector<WPARAM>>
@@ -41,8 +43,7 @@ TEST_F(ButtonTest, SendsItsCommandOnceForAReleaseOverItWhileEnabled) {
             {"space held", nullptr, [&] { space(0), space(1 << 30), space(1 << 30); }, {1001}},
             {"a reader's press", nullptr, read, {1001}},
             {"a reader's press, disabled", nullptr, [&] { disable(0), read(); }, {}},
-            {"a reader's press, a box up", nullptr,
-             [&] { EnableWindow(GetAncestor(button->Handle(), GA_ROOT), FALSE), read(); }, {}}};
+            {"a reader's press, a box up", nullptr, [&] { boxUp(), read(); }, {}}};
     for (const auto& [name, onCommand, gesture, sent] : cases) {
         SCOPED_TRACE(name);
         Button thisButton; // first: the host's window takes the button's with it
@@ -222,6 +223,30 @@ public:
 };
 
 using ProgressPageTest = GuiTest;
+
+// What a screen reader hears: the focused card, a tick of it, and the list refilled.
+TEST_F(ResultPageTest, FocusTickAndRefillAreAnnounced) {
+    Show({7, 7});
+    static std::vector<std::pair<DWORD, LONG>> heard;
+    static HWND view;
+    view = View();
+    const HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_REORDER, EVENT_OBJECT_STATECHANGE, nullptr,
+        [](HWINEVENTHOOK, DWORD event, HWND from, LONG object, LONG child, DWORD, DWORD) {
+            if (from == view && object == OBJID_CLIENT) heard.emplace_back(event, child);
+        },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    SetFocus(View());
+    for (const UINT key : {VK_DOWN, VK_SPACE})
+        SendMessageA(View(), WM_KEYDOWN, key, 0);
+    Show({7});
+    PumpMessages(200);
+    UnhookWinEvent(hook);
+    for (const auto& said : {std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, 2},
+                             {EVENT_OBJECT_STATECHANGE, 2}, {EVENT_OBJECT_REORDER, CHILDID_SELF}})
+        EXPECT_NE(std::find(heard.begin(), heard.end(), said), heard.end()) << said.first;
+}
 
 TEST_F(ProgressPageTest, EachScanHandsOverWhatItFoundAndEndsAs1011OnlyWhenNotStopped) {
     JobEnumerator jobs; // outlives the page, as in the frame
