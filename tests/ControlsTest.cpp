@@ -243,8 +243,9 @@ TEST_F(ResultPageTest, FocusTickAndRefillAreAnnounced) {
     Show({7});
     PumpMessages(200);
     UnhookWinEvent(hook);
-    for (const auto& said : {std::pair<DWORD, LONG>{EVENT_OBJECT_FOCUS, 2},
-                             {EVENT_OBJECT_STATECHANGE, 2}, {EVENT_OBJECT_REORDER, CHILDID_SELF}})
+    using Said = std::pair<DWORD, LONG>;
+    for (const Said said : {Said{EVENT_OBJECT_FOCUS, 2}, Said{EVENT_OBJECT_STATECHANGE, 2},
+                            Said{EVENT_OBJECT_REORDER, CHILDID_SELF}})
         EXPECT_NE(std::find(heard.begin(), heard.end(), said), heard.end()) << said.first;
 }
 
