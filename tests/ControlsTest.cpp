@@ -224,18 +224,19 @@ public:
 
 using ProgressPageTest = GuiTest;
 
+std::vector<std::pair<DWORD, LONG>> g_heard; // the events of g_heardFrom's client area
+HWND g_heardFrom = nullptr;
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND from, LONG object, LONG child, DWORD, DWORD) {
+    if (from == g_heardFrom && object == OBJID_CLIENT) g_heard.emplace_back(event, child);
+}
+
 // What a screen reader hears: the focused card, a tick of it, and the list refilled.
 TEST_F(ResultPageTest, FocusTickAndRefillAreAnnounced) {
     Show({7, 7});
-    static std::vector<std::pair<DWORD, LONG>> heard;
-    static HWND view;
-    view = View();
-    const HWINEVENTHOOK hook = SetWinEventHook(
-        EVENT_OBJECT_REORDER, EVENT_OBJECT_STATECHANGE, nullptr,
-        [](HWINEVENTHOOK, DWORD event, HWND from, LONG object, LONG child, DWORD, DWORD) {
-            if (from == view && object == OBJID_CLIENT) heard.emplace_back(event, child);
-        },
-        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    g_heardFrom = View();
+    const HWINEVENTHOOK hook =
+        SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_STATECHANGE, nullptr, Hear,
+                        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     ASSERT_TRUE(hook);
     SetFocus(View());
     for (const UINT key : {VK_DOWN, VK_SPACE})
@@ -244,9 +245,9 @@ TEST_F(ResultPageTest, FocusTickAndRefillAreAnnounced) {
     PumpMessages(200);
     UnhookWinEvent(hook);
     using Said = std::pair<DWORD, LONG>;
-    for (const Said said : {Said{EVENT_OBJECT_FOCUS, 2}, Said{EVENT_OBJECT_STATECHANGE, 2},
-                            Said{EVENT_OBJECT_REORDER, CHILDID_SELF}})
-        EXPECT_NE(std::find(heard.begin(), heard.end(), said), heard.end()) << said.first;
+    for (const Said& said : {Said{EVENT_OBJECT_FOCUS, 2}, Said{EVENT_OBJECT_STATECHANGE, 2},
+                             Said{EVENT_OBJECT_REORDER, CHILDID_SELF}})
+        EXPECT_NE(std::find(g_heard.begin(), g_heard.end(), said), g_heard.end()) << said.first;
 }
 
 TEST_F(ProgressPageTest, EachScanHandsOverWhatItFoundAndEndsAs1011OnlyWhenNotStopped) {
