@@ -158,14 +158,19 @@ TEST_F(WizardFrameTest, TabAndShiftTabGoInReadingOrder) {
           cancel});
 }
 
-// A held Enter starts the scan once; its repeats do not press the Stop it lands on.
-TEST_F(WizardFrameTest, AHeldEnterActsOnce) {
+// A held Enter starts the scan once; its repeats do not press the Stop it lands on, Esc
+// does. Alt+F4 closes the window, as the system menu's Close.
+TEST_F(WizardFrameTest, AHeldEnterActsOnceEscStopsAndAltF4Closes) {
     PlantStartupValues();
     for (const LPARAM repeat : {0, 1 << 30, 1 << 30})
         PostMessageA(frame->m_hWndWizard, WM_KEYDOWN, VK_RETURN, repeat | 1);
     PumpMessages(300);
     EXPECT_TRUE(IsWindowVisible(frame->m_ProgressPage.m_hWndPage));
     EXPECT_FALSE(frame->m_ProgressPage.m_Status.stopRequested);
+    SendKey(VK_ESCAPE);
+    EXPECT_TRUE(frame->m_ProgressPage.m_Status.stopRequested);
+    SendKey(VK_F4, VK_MENU);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame->m_hWndWizard); }));
 }
 
 TEST_F(WizardFrameTest, ClosingTheWindowDuringAScanEndsTheWorkerBeforeTheFrameGoes) {
