@@ -194,7 +194,7 @@ TEST_F(WizardFrameTest, PaintingEveryKindOfWindowKeepsTheGdiObjectCount) {
     for (ProblemItem& item : f.m_Items)
         item.jobId = 7, item.description = "值无效。", item.dataText = std::string(300, 'x');
     // Focus rectangles shown; the view's tip of a card whose text is cut.
-    f.ShowKeyboardCues();
+    f.m_Keys.ShowCues();
     const HWND view = f.m_ResultPage.m_ResultView.Handle(),
                tip = f.m_ResultPage.m_ResultView.ToolTip();
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_INITIAL, 1);

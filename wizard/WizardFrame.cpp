@@ -7,7 +7,6 @@
 #include "engine/Instance.h"
 
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <functional>
@@ -42,12 +41,6 @@ INT_PTR CALLBACK NoDialogProcessing(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
-// Each control repaints with its focus shown or hidden.
-BOOL CALLBACK TellUiState(HWND control, LPARAM state) {
-    SendMessageA(control, WM_UPDATEUISTATE, static_cast<WPARAM>(state), 0);
-    return TRUE;
-}
-
 // One band of artwork across the whole width.
 void CopyBand(HDC dc, HDC source, const BitmapHandle& bitmap, int top, int height) {
     SelectedObject selected(source, bitmap.Get());
@@ -80,6 +73,7 @@ WizardFrame::~WizardFrame() {
 void WizardFrame::Create() {
     CreateObjectWindow(kClassName, "Velk Tidewell 2006", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                        nullptr, LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON)));
+    m_Keys.Attach(m_hWndWizard);
     Centre();
 
     m_BackButton.Create(m_hWndWizard, 293, 459);
@@ -116,31 +110,6 @@ int WizardFrame::Run() {
     while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0)
         Deliver(msg);
     return result;
-}
-
-void WizardFrame::Deliver(MSG& msg) {
-    const bool keyDown = msg.message == WM_KEYDOWN;
-    // A held Enter or Esc acts once: its repeats would answer the next page or box too.
-    if (keyDown && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && (msg.lParam & (1 << 30)))
-        return;
-    if ((keyDown || msg.message == WM_SYSKEYDOWN) && !m_keyboardUsed) {
-        const bool focusOnFrame = GetFocus() == m_hWndWizard;
-        ShowKeyboardCues();
-        // The first Tab shows the focus where it now is: on the page's first control.
-        if (keyDown && msg.wParam == VK_TAB && focusOnFrame && GetFocus() != m_hWndWizard) return;
-        // The first key goes to the control that has the focus now.
-        if (msg.hwnd == m_hWndWizard && GetFocus()) msg.hwnd = GetFocus();
-    }
-    // The wheel scrolls what is under the pointer, not what has the focus.
-    if (msg.message == WM_MOUSEWHEEL) {
-        const POINT at = {GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-        const HWND under = WindowFromPoint(at);
-        if (IsChild(m_hWndWizard, under)) msg.hwnd = under;
-    }
-    if (!IsDialogMessageA(m_hWndWizard, &msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 void WizardFrame::SetTitle(const std::string& title) {
@@ -196,45 +165,28 @@ void WizardFrame::ShowStep(Step step) {
     // A screen reader names the page by its window's text: the title in the header.
     SetWindowTextA(page->m_hWndPage, m_strTitle.c_str());
     ShowWindow(page->m_hWndPage, SW_SHOW);
-    // Once keys are in use, the new page's first control has the focus, now or when the
-    // window is active again.
-    m_hWndFocus = nullptr;
-    if (m_keyboardUsed && GetActiveWindow() == m_hWndWizard) FocusControl();
+    m_Keys.PageShown();
     if (step == Step::Scan) m_ProgressPage.StartScan();
 }
 
-void WizardFrame::FocusControl() {
-    HWND control = m_hWndFocus;
-    if (!control || !IsWindowVisible(control) || !IsWindowEnabled(control))
-        control = GetNextDlgTabItem(m_hWndWizard, nullptr, FALSE);
-    if (control) SetFocus(control);
+void WizardFrame::Deliver(MSG& msg) {
+    m_Keys.Deliver(msg);
 }
 
 LRESULT WizardFrame::OnActivate(bool active) {
-    // As a dialog does: the control that had the focus has it again on return.
-    if (!active) {
-        const HWND focus = GetFocus();
-        m_hWndFocus = IsChild(m_hWndWizard, focus) ? focus : nullptr;
-    }
+    m_Keys.Activated(active);
     return Default();
 }
 
 LRESULT WizardFrame::OnSetFocus() {
     // Until a key is pressed the frame keeps it, so that the mouse shows no focus.
-    if (m_keyboardUsed) FocusControl();
+    if (m_Keys.CuesShown()) m_Keys.FocusControl();
     return 0;
-}
-
-void WizardFrame::ShowKeyboardCues() {
-    if (m_keyboardUsed) return;
-    m_keyboardUsed = true;
-    EnumChildWindows(m_hWndWizard, TellUiState, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS));
-    if (GetFocus() == m_hWndWizard) FocusControl();
 }
 
 // The controls ask the top window whether to show their focus.
 LRESULT WizardFrame::OnQueryUiState() {
-    return m_keyboardUsed ? 0 : UISF_HIDEFOCUS | UISF_HIDEACCEL;
+    return m_Keys.UiState();
 }
 
 LRESULT WizardFrame::OnGetDefId() {

@@ -12,6 +12,7 @@
 #include "engine/JobEnumerator.h"
 #include "engine/ProblemItem.h"
 #include "engine/RegistryRepairer.h"
+#include "wizard/DialogKeys.h"
 #include "wizard/WelcomePage.h"
 
 #include <windows.h>
@@ -71,8 +72,6 @@ public:
     void ShowWaitDialog();
     void HideWaitDialog();
     void SetTitle(const std::string& title);
-    // From the first key on: focus rectangles show, and a control has the focus.
-    void ShowKeyboardCues();
     // The help document next to the executable, in its associated program.
     void OpenHelp();
 
@@ -93,6 +92,7 @@ public:
     RegistryRepairer m_Repairer;
     std::string m_strTitle;
     HWND m_hWndWait = nullptr;
+    DialogKeys m_Keys;
 
 private:
     static HWND NoFrameYet();
@@ -111,9 +111,4 @@ private:
     LRESULT OnQueryUiState() override;
     void Paint(HDC dc, const RECT& area) override;
     void Centre();
-    // The focus to the control that had it last, else to the page's first.
-    void FocusControl();
-
-    HWND m_hWndFocus = nullptr;  // the control that had the focus when the window went inactive
-    bool m_keyboardUsed = false; // a key was pressed: focus rectangles show
 };
