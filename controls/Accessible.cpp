@@ -253,7 +253,7 @@ private:
 
 LRESULT Accessible::Answer(HWND hwnd, WPARAM flags, LPARAM objectId) {
     // 32 bits: on x64 the identifier may arrive without its sign extended.
-    if (static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return 0;
+    if (m_gone || static_cast<DWORD>(objectId) != static_cast<DWORD>(OBJID_CLIENT)) return 0;
     const Oleacc& oleacc = TheOleacc();
     if (!oleacc.lresultFromObject) return 0;
     // Readers' calls arrive through this thread's apartment; every window of the program
@@ -273,6 +273,7 @@ LRESULT Accessible::Answer(HWND hwnd, WPARAM flags, LPARAM objectId) {
 }
 
 void Accessible::Disconnect() {
+    m_gone = true; // a window being destroyed gets no new object
     if (!m_object) return;
     m_object->Forget();
     // What readers in other processes hold is let go now, so the object goes with ours.

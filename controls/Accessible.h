@@ -54,6 +54,7 @@ private:
     class Object;
     AccessibleParts& m_parts;
     Object* m_object = nullptr;
+    bool m_gone = false;
 };
 
 } // namespace velk
