@@ -133,7 +133,7 @@ TEST_F(WizardFrameTest, TheButtonsLeadFromPageToPage) {
 
 // Tab goes through the page's controls in reading order, then Back (skipped while
 // disabled), Next and Cancel, and round again; Shift+Tab goes the other way.
-TEST_F(WizardFrameTest, TabAndShiftTabGoInReadingOrder) {
+TEST_F(WizardFrameTest, TabAndShiftTabGoInReadingOrderAndTheWheelScrollsWhatIsUnderThePointer) {
     WizardFrame& f = *frame;
     SetForegroundWindow(f.m_hWndWizard);
     const HWND back = f.m_BackButton.Handle(), next = f.m_NextButton.Handle(),
@@ -153,9 +153,24 @@ TEST_F(WizardFrameTest, TabAndShiftTabGoInReadingOrder) {
     SendKey(VK_TAB); // the first key shows the focus on the first control
     walk({f.m_WelcomePage.m_hWndScan, next, cancel});
     ShowWindow(f.m_WelcomePage.m_hWndPage, SW_HIDE);
+    f.m_Items.resize(40);
+    for (ProblemItem& item : f.m_Items)
+        item.jobId = 7, item.description = "值无效。";
     f.ShowScanResults();
-    walk({f.m_ResultPage.m_GroupView.Handle(), f.m_ResultPage.m_ResultView.Handle(), back, next,
-          cancel});
+    const GroupView& groups = f.m_ResultPage.m_GroupView;
+    const HWND view = f.m_ResultPage.m_ResultView.Handle();
+    walk({groups.Handle(), view, back, next, cancel});
+    // The wheel scrolls the view under the pointer, not the group view that has the focus,
+    // where Windows sends it when inactive windows are not scrolled by hovering.
+    const int32_t chosen = groups.SelectedGroup();
+    const POINT over = ScreenPoint(view, 50, 50);
+    MoveMouseTo(over);
+    PostMessageA(groups.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA),
+                 MAKELPARAM(over.x, over.y));
+    PumpMessages();
+    EXPECT_GT(GetScrollPos(view, SB_VERT), 0);
+    EXPECT_EQ(GetFocus(), groups.Handle());
+    EXPECT_EQ(groups.SelectedGroup(), chosen);
 }
 
 // A held Enter starts the scan once; its repeats do not press the Stop it lands on, Esc
