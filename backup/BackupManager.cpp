@@ -27,6 +27,8 @@ bool IsLinkAttribute(DWORD attributes) {
 // never followed.
 FileHandle OpenNoLink(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                       DWORD flags) {
+    // Asked of the name as well: Wine tells a Unix link to a folder only by its name.
+    if (IsLinkAttribute(GetFileAttributesA(path.c_str()))) return FileHandle();
     FileHandle file(CreateFileA(path.c_str(), access, share, nullptr, disposition,
                                 flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION info;

@@ -90,10 +90,10 @@ std::string Text(HWND window) {
 // Names that Windows' own components load by name for a program like this one, planted
 // beside it. Not uxtheme: Wine's common controls load it before the program's first
 // statement. dwmapi crashes when loaded, cryptbase is an empty file, version is in capitals.
-const char* const kPlanted[] = {"VERSION", "dwmapi",   "msimg32", "cryptbase", "winmm",
-                                "userenv", "propsys",  "oleacc",  "profapi",   "sspicli",
-                                "cryptsp", "rsaenh",   "ntmarta", "wtsapi32",  "wintrust",
-                                "secur32", "dbghelp",  "netapi32"};
+const char* const kPlanted[] = {"VERSION", "dwmapi",  "msimg32", "cryptbase", "winmm",
+                                "userenv", "propsys", "oleacc",  "profapi",   "sspicli",
+                                "cryptsp", "rsaenh",  "ntmarta", "wtsapi32",  "wintrust",
+                                "secur32", "dbghelp", "netapi32"};
 
 // Where Wine reads, at each start of a program of that name, which of its DLLs it takes
 // from elsewhere.
@@ -105,8 +105,8 @@ void PlantDlls(const std::string& dir) {
     for (const std::string name : kPlanted) {
         const std::string file = dir + name + ".dll";
         if (name == "cryptbase")
-            FileHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                   nullptr));
+            FileHandle(
+                CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         else
             ASSERT_TRUE(CopyFileA(
                 (TestsFolder() + (name == "dwmapi" ? "planted_crash.dll" : "planted_marker.dll"))
@@ -275,6 +275,20 @@ protected:
         EXPECT_TRUE((still && !still()) || !SaveScreenshot(now, name).empty()) << name;
     }
 
+    // On the welcome page: the restore choice, then Continue.
+    void ChooseRestore() {
+        HWND restore = nullptr;
+        for (HWND b = Control("Button"); b; b = FindWindowExA(PageShown(), b, "Button", nullptr))
+            restore = Text(b) == "恢复注册表备份" ? b : restore;
+        ASSERT_TRUE(restore);
+        RECT r;
+        GetClientRect(restore, &r);
+        keys ? SendKey(VK_DOWN) : ClickAt(ScreenPoint(restore, 6, r.bottom / 2)); // from the first
+        ASSERT_TRUE(
+            PumpUntil([&] { return SendMessageA(restore, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+        Press(kNext);
+    }
+
     // Waits for a message box, checks its text, photographs it, runs `check` while it is
     // shown and clicks `button` on it.
     void Answer(const char* text, int button, const char* shot,
@@ -434,19 +448,12 @@ TEST_P(TidewellRun, ScanFixWithABackupRestoreAndQuit) {
     EXPECT_NE(GetFileAttributesA((dir + "backups\\自动备份001.backup2").c_str()),
               INVALID_FILE_ATTRIBUTES);
 
-    HWND restore = nullptr;
-    for (HWND b = Control("Button"); b; b = FindWindowExA(PageShown(), b, "Button", nullptr))
-        restore = Text(b) == "恢复注册表备份" ? b : restore;
-    ASSERT_TRUE(restore);
-    RECT r;
-    GetClientRect(restore, &r);
-    keys ? SendKey(VK_DOWN) : ClickAt(ScreenPoint(restore, 6, r.bottom / 2)); // from the first
-    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(restore, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-    Press(kNext);
+    ASSERT_NO_FATAL_FAILURE(ChooseRestore());
     ASSERT_NO_FATAL_FAILURE(WaitFor(kBackupList, "继续 >"));
     HWND list = Control(kBackupList);
     ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
     Shot("06-backup-list");
+    RECT r;
     GetWindowRect(FindWindowExA(list, nullptr, "SysHeader32", nullptr), &r);
     keys ? SendKey(VK_DOWN) : ClickAt(ScreenPoint(list, 60, r.bottom - r.top + 8));
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) == 1; }));
@@ -468,6 +475,20 @@ TEST_P(TidewellRun, ScanFixWithABackupRestoreAndQuit) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(Loaded(dir), "");
     DeleteTreeOnDisk("F:\\tidewell-e2e");
+}
+
+// Nothing is listed or written through a link in place of the backup folder: the test
+// command's Unix link to a folder holding a backup, which Wine shows as a reparse point.
+TEST_F(TidewellTest, ALinkInPlaceOfTheBackupFolderIsNotGoneThrough) {
+    ASSERT_NO_FATAL_FAILURE(Start("C:\\tidewell-links\\app\\"));
+    ASSERT_NO_FATAL_FAILURE(ChooseRestore());
+    ASSERT_NO_FATAL_FAILURE(Answer(
+        "备份文件夹是一个链接（联接点或符号链接），本程序不通过它读写备份。", IDOK, nullptr));
+    ASSERT_NO_FATAL_FAILURE(WaitFor(kBackupList, "继续 >"));
+    EXPECT_EQ(SendMessageA(Control(kBackupList), LVM_GETITEMCOUNT, 0, 0), 0);
+    Press(kCancel);
+    ASSERT_NO_FATAL_FAILURE(Answer("你希望退出吗？", IDYES, nullptr));
+    EXPECT_EQ(WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
 }
 
 // The DLLs planted as above do load into a program that does not refuse them.

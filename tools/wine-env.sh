@@ -200,6 +200,12 @@ tw_setup_prefix() {
     fi
     # A path through a loop of links: a lookup there fails, but not with "not found".
     ln -sfn tidewell-loop "$WINEPREFIX/drive_c/tidewell-loop"
+    # A program folder whose backup folder is a Unix link, which Wine shows as a reparse
+    # point (it makes no junction), to a folder holding a backup.
+    local links="$WINEPREFIX/drive_c/tidewell-links"
+    rm -rf "$links" && mkdir -p "$links/elsewhere" "$links/app"
+    echo x >"$links/elsewhere/kept.backup2"
+    ln -s "$links/elsewhere" "$links/app/backups"
     # Inside the chroot, where Wine sees it: the checkout is mounted there without its submounts.
     tw_mount tmpfs "$TW_SID$TW_BUILD/drives/f" -t tmpfs -o size=4m,mode=0755
     local letter
