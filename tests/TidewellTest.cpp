@@ -477,8 +477,9 @@ TEST_P(TidewellRun, ScanFixWithABackupRestoreAndQuit) {
     DeleteTreeOnDisk("F:\\tidewell-e2e");
 }
 
-// Nothing is listed or written through a link in place of the backup folder: the test
-// command's Unix link to a folder holding a backup, which Wine shows as a reparse point.
+// Nothing is listed through a link in place of the backup folder, and the program says
+// why: the test command's Unix link to a folder holding a backup, which Wine shows as a
+// reparse point.
 TEST_F(TidewellTest, ALinkInPlaceOfTheBackupFolderIsNotGoneThrough) {
     ASSERT_NO_FATAL_FAILURE(Start("C:\\tidewell-links\\app\\"));
     ASSERT_NO_FATAL_FAILURE(ChooseRestore());

@@ -45,12 +45,13 @@ done
 grep -aq 'dpiAware' "$exe" && problems+=("the manifest declares dpiAware")
 
 if [ -n "${TW_RUN_CHECK:-}" ]; then
-    (cd "$dir/tests" && TW_LC_ALL=en_US.UTF-8 "$root/tools/wine-exec.sh" tidewell_tests.exe \
+    # Bounded as ctest bounds a test: a Wine that hangs fails the check, not the whole run.
+    (cd "$dir/tests" && TW_LC_ALL=en_US.UTF-8 timeout 300 "$root/tools/wine-exec.sh" tidewell_tests.exe \
         --gtest_also_run_disabled_tests --gtest_filter='*UnderAnotherCodePage*' >codepage.log 2>&1) ||
         problems+=("tidewell.exe under code page 1252 (log: $dir/tests/codepage.log)")
     # ScanTool says the same on its console, and scans nothing.
     code=0
-    printed=$(cd "$dir" && TW_LC_ALL=en_US.UTF-8 "$root/tools/wine-exec.sh" ScanTool.exe 2>&1) || code=$?
+    printed=$(cd "$dir" && TW_LC_ALL=en_US.UTF-8 timeout 300 "$root/tools/wine-exec.sh" ScanTool.exe 2>&1) || code=$?
     [ "$code" -eq 1 ] && grep -qF '"Chinese (Simplified)"' <<<"$printed" && ! grep -q '^== ' <<<"$printed" ||
         problems+=("ScanTool.exe under code page 1252 ended with $code: ${printed:0:200}")
 fi
