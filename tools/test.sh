@@ -30,6 +30,7 @@ if [ -z "${TW_SKIP_FUZZ:-}" ]; then
 fi
 
 trap tw_stop_all EXIT
+trap 'exit 143' INT TERM # the cleanup above runs on a stop too
 tw_setup_prefix
 tw_start_xvfb
 tw_start_wine

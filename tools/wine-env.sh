@@ -224,9 +224,21 @@ tw_start_wine() {
 }
 
 tw_stop_wine() {
-    [ -x "$TW_SID/usr/lib/x86_64-linux-gnu/wine/wineserver" ] && tw_sid_mounted || return 0
-    tw_wineserver -k >/dev/null 2>&1
-    tw_wineserver -w >/dev/null 2>&1
+    # Each step may fail (no server left after a hang); under set -e that must not end the
+    # cleanup before X and the mounts.
+    if [ -x "$TW_SID/usr/lib/x86_64-linux-gnu/wine/wineserver" ] && tw_sid_mounted; then
+        tw_wineserver -k >/dev/null 2>&1 || true
+        tw_wineserver -w >/dev/null 2>&1 || true
+    fi
+    # A process of this prefix in the chroot that outlived its server (a service left after
+    # a hang); another checkout's runs in a shared chroot have a prefix of their own.
+    local proc sid
+    sid=$(readlink -f "$TW_SID")
+    for proc in /proc/[0-9]*; do
+        [ "$(readlink "$proc/root" 2>/dev/null)" = "$sid" ] &&
+            grep -qzxF "WINEPREFIX=$WINEPREFIX" "$proc/environ" 2>/dev/null &&
+            kill -9 "${proc#/proc/}" 2>/dev/null || true
+    done
     return 0
 }
 
