@@ -16,7 +16,7 @@ if [[ "$exe" == *i686* ]] && ! tw_runnable i686; then
     echo "== the 32-bit build cannot run here: running $exe instead"
 fi
 [ -f "$exe" ] || tw_fail "no $exe: build it first (bash tools/test.sh)"
-trap tw_stop_all EXIT
+tw_cleanup_on_exit tw_stop_all
 tw_setup_prefix
 tw_start_xvfb
 tw_start_wine

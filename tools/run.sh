@@ -43,9 +43,8 @@ tw_stop_run() {
     # Every Wine process of the build tree's prefix, the program included.
     tw_stop_all
 }
-trap tw_stop_run EXIT
+tw_cleanup_on_exit tw_stop_run
 tw_setup_prefix
-trap 'exit 130' INT TERM
 
 if [ "$mode" = scan ]; then
     tw_start_wine

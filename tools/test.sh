@@ -29,8 +29,7 @@ if [ -z "${TW_SKIP_FUZZ:-}" ]; then
     bash "$TW_ROOT/tools/fuzz.sh"
 fi
 
-trap tw_stop_all EXIT
-trap 'exit 143' INT TERM # the cleanup above runs on a stop too
+tw_cleanup_on_exit tw_stop_all
 tw_setup_prefix
 tw_start_xvfb
 tw_start_wine

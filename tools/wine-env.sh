@@ -271,6 +271,14 @@ tw_stop_xvfb() {
     fi
 }
 
+# Runs the cleanup $1 when the script ends, a stop (Ctrl+C, TERM) included: bash runs an
+# exit trap on a signal only when the signal has a trap of its own.
+tw_cleanup_on_exit() {
+    trap "$1" EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+}
+
 # Everything a README command started or mounted, in order: Wine, X, the mounts.
 tw_stop_all() {
     tw_stop_wine
